@@ -1,0 +1,6 @@
+// A GLUT window for the benchmarks that draw or read pixels, made once per process.
+#pragma once
+
+// Creates the viewer's window (initScene) at 800 by 800 in a scratch directory holding the
+// default atlas. Returns false when there is no display.
+bool ensureBenchWindow();

@@ -1,0 +1,4 @@
+// One entry for every benchmark of bench/.
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();

@@ -1,0 +1,95 @@
+// The application shell: window and fixed GL state, the display pass, resizing and keys.
+// Relies on GLUT calling reshape before the first display and after every size change.
+#include "app/shell.h"
+
+#include <GL/glut.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+#include "app/state.h"
+#include "capture/screenshot.h"
+#include "interact/picking.h"
+#include "model/basis.h"
+#include "render/cubemap.h"
+#include "render/mirror.h"
+#include "render/net.h"
+#include "render/views.h"
+
+void initScene() {
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
+  glutInitWindowPosition(300, 100);
+  glutInitWindowSize(windowWidth, windowHeight);
+  glutCreateWindow("Patchlume");
+
+  glEnable(GL_DEPTH_TEST);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_BLEND);
+  glEnable(GL_POINT_SMOOTH);
+  glEnable(GL_LINE_SMOOTH);
+  glPointSize(9.0f);
+
+  initBinomials();
+  initBernstein();
+  initControlGrid();
+
+  // Only the binding matters afterwards; the name itself is not kept.
+  GLuint cubemapTexture = 0;
+  loadCubemap(cubemapTexture);
+
+  cameraEye[0] = 0.0f;
+  cameraEye[1] = 0.0f;
+  cameraEye[2] = 1.0f;
+  cameraCenter[0] = 0.0f;
+  cameraCenter[1] = 0.0f;
+  cameraCenter[2] = 0.0f;
+  cameraUp[0] = 0.0f;
+  cameraUp[1] = 1.0f;
+  cameraUp[2] = 0.0f;
+}
+
+void display() {
+  glEnable(GL_SCISSOR_TEST);
+  for (int view = 0; view < kViewCount; ++view) {
+    setupView(view);
+    if (view == 3) {
+      // No colour is set here: the patch keeps the one the side view's last point left.
+      drawMirrorPatch();
+    } else {
+      drawControlNet();
+    }
+    drawAxes();
+    if (view != 3) drawControlPoints();
+  }
+  glDisable(GL_SCISSOR_TEST);
+  if (recording) saveScreenshot();
+  glutSwapBuffers();
+}
+
+void reshape(int width, int height) {
+  windowWidth = width;
+  windowHeight = height;
+  // 64-bit so that no window size can overflow the sum of squares.
+  const std::int64_t sumOfSquares =
+      static_cast<std::int64_t>(width) * width + static_cast<std::int64_t>(height) * height;
+  trackballRadius = 0.25 * std::sqrt(static_cast<double>(sumOfSquares));
+}
+
+void keyboard(unsigned char key, int /*x*/, int /*y*/) {
+  switch (key) {
+    case 27:
+      std::exit(0);
+    case 'a':
+    case 'A':
+      showAxes = !showAxes;
+      break;
+    case 's':
+    case 'S':
+      recording = !recording;
+      break;
+    default:
+      break;
+  }
+  glutPostRedisplay();
+}

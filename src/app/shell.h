@@ -1,0 +1,17 @@
+// Start-up sequence and the three GLUT callbacks the shell owns: display, reshape, keyboard.
+#pragma once
+
+// Opens the window, sets the fixed GL state, builds the model, loads the atlas and sets the
+// camera. Leaves a current GL context, the depth test, blending and point/line smoothing on,
+// point size 9, and the atlas texture (if any) bound to GL_TEXTURE_2D.
+void initScene();
+
+// Draws the four views into the back buffer, saves it while recording, swaps.
+// Leaves the scissor test off, the depth test on, the matrix mode GL_PROJECTION.
+void display();
+
+// Stores the new drawing-area size (pixels) and the trackball radius; sets no GL state.
+void reshape(int width, int height);
+
+// Escape exits with status 0; a/A toggles the axes, s/S recording; every other key only redraws.
+void keyboard(unsigned char key, int x, int y);

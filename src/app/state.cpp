@@ -1,0 +1,31 @@
+// Definitions and initial values of the process-wide state declared in state.h.
+#include "app/state.h"
+
+int windowWidth = 800;
+int windowHeight = 800;
+double trackballRadius = 0.0;
+
+bool showAxes = false;
+bool recording = false;
+
+int activeButton = -1;
+int dragView = -1;
+int selectedRow = 0;
+int selectedCol = 0;
+int lastMouseX = 0;
+int lastMouseY = 0;
+
+double controlPoints[kGridSize][kGridSize][3];
+int binomial[3];
+double bernstein[kSamples][4];
+double columnCurves[kGridSize][kSamples][3];
+double surfacePoints[kSamples][kSamples][3];
+double surfaceNormals[kSamples][kSamples][3];
+
+double texCoords[kSamples][kSamples][2];
+
+int frameCounter = 0;
+
+float cameraEye[3] = {0.0f, 0.0f, 1.0f};
+float cameraCenter[3] = {0.0f, 0.0f, 0.0f};
+float cameraUp[3] = {0.0f, 1.0f, 0.0f};

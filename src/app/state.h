@@ -1,0 +1,53 @@
+// Every process-wide variable of the viewer, grouped by the module that writes it.
+// All of it lives for the whole run; nothing here is allocated on the heap.
+#pragma once
+
+constexpr int kGridSize = 4;     // control points per row and per column
+constexpr int kSamples = 129;    // samples per parametric direction, both ends included
+constexpr int kViewCount = 4;    // 0 front, 1 top, 2 side, 3 camera
+
+// Three floats of the camera arithmetic.
+struct Vec3f {
+  float x, y, z;
+};
+
+// 3 by 3 float matrix, row by row: m[row][column].
+struct Mat3f {
+  float m[3][3];
+};
+
+// Window (written by reshape)
+extern int windowWidth;     // drawing area width in pixels, 800 at start
+extern int windowHeight;    // drawing area height in pixels, 800 at start
+extern double trackballRadius;  // pixels, half a quadrant's diagonal; 0 until the first reshape
+
+// Keyboard flags (written by keyboard)
+extern bool showAxes;   // draw the positive axes in every view
+extern bool recording;  // save every drawn frame as a TGA file
+
+// Pointer (written by mouse, motion and cameraDrag)
+extern int activeButton;  // GLUT button of the last press, -1 after a release
+extern int dragView;      // view owning the drag: -1 none, 0..3 a view (reset by initControlGrid)
+extern int selectedRow;   // row of the picked control point, 0..3, meaningful while dragView is 0..2
+extern int selectedCol;   // column of the picked control point, 0..3
+extern int lastMouseX;    // pixels from the camera view's left edge at the last camera-view event
+extern int lastMouseY;    // window y in pixels (downwards) at the last camera-view event
+
+// Bezier model (written by basis and tessellation, and by dragging)
+extern double controlPoints[kGridSize][kGridSize][3];  // [row i][column j][x, y, z], world units
+extern int binomial[3];                                // 1, 3, 3 once initBinomials ran
+extern double bernstein[kSamples][4];                  // [k][j]: weight of control index j at t = k/128
+extern double columnCurves[kGridSize][kSamples][3];    // updateSurface scratch: [column j][k] curve along u
+extern double surfacePoints[kSamples][kSamples][3];    // [k along rows][l along columns][x, y, z]
+extern double surfaceNormals[kSamples][kSamples][3];   // unit normals, or the zero vector where none exists
+
+// Mirror (written by drawMirrorPatch)
+extern double texCoords[kSamples][kSamples][2];  // [k][l][s, t] into the cube-map atlas, 0..1
+
+// Capture (written by saveScreenshot)
+extern int frameCounter;  // files written this run, and the number of the next one, 0..1000
+
+// Camera of the camera view (set by initScene, moved by cameraDrag)
+extern float cameraEye[3];     // eye position, world units
+extern float cameraCenter[3];  // look-at point, world units
+extern float cameraUp[3];      // up vector, rotated with the eye, never renormalised

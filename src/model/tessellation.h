@@ -1,0 +1,7 @@
+// Tessellation of the control grid into 129 by 129 positions and unit normals. No GL.
+#pragma once
+
+// Recomputes columnCurves, then surfacePoints, then surfaceNormals from controlPoints and
+// bernstein. Normals face along dP/dv x dP/du; where no normal can be formed it is the zero
+// vector (never NaN for finite control points). Allocates nothing.
+void updateSurface();

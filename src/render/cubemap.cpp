@@ -1,0 +1,88 @@
+// The cube-map atlas: PNG decoding through LodePNG and the texture upload.
+#include "render/cubemap.h"
+
+#include <lodepng.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// LodePNG's own error numbers stop below 100; these are ours.
+constexpr unsigned kErrorNoData = 1000;
+constexpr unsigned kErrorBadSize = 1001;
+
+void reportFailure() {
+  std::printf("Couldn't open file\n");
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned maxSide,
+                       unsigned char** pixels, unsigned* width, unsigned* height) {
+  *pixels = nullptr;
+  *width = 0;
+  *height = 0;
+  if (bytes == nullptr || size == 0) return kErrorNoData;
+
+  // A fresh state asks for RGBA with 8 bits per channel and converts every colour type.
+  LodePNGState state;
+  lodepng_state_init(&state);
+  unsigned w = 0;
+  unsigned h = 0;
+  // The header alone gives the size, so an enormous image is refused before its pixel
+  // buffer is allocated.
+  unsigned error = lodepng_inspect(&w, &h, &state, bytes, size);
+  if (error == 0 && (w == 0 || h == 0 || w > maxSide || h > maxSide)) error = kErrorBadSize;
+  unsigned char* decoded = nullptr;
+  if (error == 0) error = lodepng_decode(&decoded, &w, &h, &state, bytes, size);
+  lodepng_state_cleanup(&state);
+  if (error != 0) {
+    // The decoder may leave a buffer behind even when it fails.
+    std::free(decoded);
+    return error;
+  }
+  *pixels = decoded;
+  *width = w;
+  *height = h;
+  return 0;
+}
+
+void loadCubemap(GLuint& cubemapTexture) {
+  unsigned char* bytes = nullptr;
+  std::size_t size = 0;
+  const unsigned loadError = lodepng_load_file(&bytes, &size, "cubemap.png");
+  if (loadError != 0 || bytes == nullptr || size == 0) {
+    reportFailure();
+    std::free(bytes);
+    return;
+  }
+
+  GLint maxTextureSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+  unsigned char* pixels = nullptr;
+  unsigned width = 0;
+  unsigned height = 0;
+  const unsigned maxSide = maxTextureSize > 0 ? static_cast<unsigned>(maxTextureSize) : 0u;
+  if (decodeCubemap(bytes, size, maxSide, &pixels, &width, &height) != 0) {
+    reportFailure();
+    std::free(bytes);
+    return;
+  }
+
+  glDeleteTextures(1, &cubemapTexture);
+  glGenTextures(1, &cubemapTexture);
+  glBindTexture(GL_TEXTURE_2D, cubemapTexture);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width),
+               static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  std::printf("width: %d height: %d\n", static_cast<int>(width), static_cast<int>(height));
+  std::fflush(stdout);
+  std::free(bytes);
+  std::free(pixels);
+}

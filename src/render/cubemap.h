@@ -1,0 +1,20 @@
+// Loading of the cube-map atlas "cubemap.png" as the one texture of the process.
+#pragma once
+
+#include <GL/gl.h>
+
+#include <cstddef>
+
+// Decodes PNG bytes into tightly packed 8-bit RGBA, top row first. Returns 0 and a
+// malloc'ed buffer of width * height * 4 bytes on success (the caller frees it); returns a
+// non-zero code and no buffer when the data does not decode or a side is 0 or larger than
+// maxSide (checked from the header, before any pixel memory is allocated). No GL.
+unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned maxSide,
+                       unsigned char** pixels, unsigned* width, unsigned* height);
+
+// Reads "cubemap.png" from the working directory and uploads it as a GL_RGBA texture with
+// linear filters, GL_REPEAT wrapping and the GL_DECAL environment, left bound to
+// GL_TEXTURE_2D; prints "width: W height: H". When the file can't be read or decoded, or is
+// larger than the GL accepts, prints "Couldn't open file" and leaves the texture slot and the
+// texture state untouched. Needs a current GL context.
+void loadCubemap(GLuint& cubemapTexture);

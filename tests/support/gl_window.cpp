@@ -1,0 +1,79 @@
+// One GLUT window per test process, created lazily so that listing tests needs no display.
+#include "support/gl_window.h"
+
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "interact/picking.h"
+
+namespace {
+bool windowReady = false;
+std::string scratch;
+}  // namespace
+
+void ensureGlWindow() {
+  if (windowReady) return;
+  const char* displayName = std::getenv("DISPLAY");
+  ASSERT_TRUE(displayName != nullptr && *displayName != '\0') << "GL tests need an X display";
+  char dirTemplate[] = "/tmp/patchlume-gl-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  scratch = dirTemplate;
+  ASSERT_EQ(chdir(dirTemplate), 0);
+  int argc = 1;
+  char name[] = "patchlume_gl_tests";
+  char* argv[] = {name, nullptr};
+  glutInit(&argc, argv);
+  initScene();
+  glutDisplayFunc(display);
+  glutReshapeFunc(reshape);
+  glutKeyboardFunc(keyboard);
+  glutMouseFunc(mouse);
+  glutMotionFunc(motion);
+  windowReady = true;
+  ASSERT_TRUE(resizeGlWindow(800, 800));
+}
+
+void pumpGlEvents() {
+  for (int i = 0; i < 5; ++i) glutMainLoopEvent();
+}
+
+bool resizeGlWindow(int width, int height) {
+  glutReshapeWindow(width, height);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    glutMainLoopEvent();
+    if (windowWidth == width && windowHeight == height && trackballRadius > 0.0) {
+      pumpGlEvents();
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return false;
+}
+
+std::vector<unsigned char> readBackRgb(int x, int y, int width, int height) {
+  std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
+  GLint alignment = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(x, y, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+  return pixels;
+}
+
+void backPixel(int x, int y, unsigned char rgb[3]) {
+  const std::vector<unsigned char> p = readBackRgb(x, y, 1, 1);
+  rgb[0] = p[0];
+  rgb[1] = p[1];
+  rgb[2] = p[2];
+}
+
+const std::string& glScratchDirectory() { return scratch; }

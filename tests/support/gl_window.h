@@ -1,0 +1,27 @@
+// In-process GL test support: one real GLUT window (initScene's own) on $DISPLAY, shared by
+// every test of the process, plus read-back helpers.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Creates the window once per process through glutInit and initScene, in a scratch working
+// directory (no cubemap.png there), and registers the viewer's callbacks. Fails the calling
+// test when there is no display.
+void ensureGlWindow();
+
+// Resizes the window and pumps GLUT events until reshape has reported the new size.
+// Returns false when the size did not arrive in time.
+bool resizeGlWindow(int width, int height);
+
+// Pumps pending GLUT events (reshape, expose) without blocking.
+void pumpGlEvents();
+
+// Reads the back buffer's RGB pixels of the rectangle, rows bottom first.
+std::vector<unsigned char> readBackRgb(int x, int y, int width, int height);
+
+// RGB of one back-buffer pixel, GL window coordinates (origin bottom-left).
+void backPixel(int x, int y, unsigned char rgb[3]);
+
+// The scratch working directory the window was made in.
+const std::string& glScratchDirectory();
