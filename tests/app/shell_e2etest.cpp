@@ -1,0 +1,297 @@
+// The shell driven from outside: the real binary on a private X server, real key presses through
+// XTest, and the screenshots it records read back by the tests' own TGA reader.
+// Redraws coalesce, so every key that should record a frame is followed by a wait for its file.
+#include <gtest/gtest.h>
+
+#include <lodepng.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/x_session.h"
+
+namespace {
+
+using e2e::Rgb;
+using e2e::TgaImage;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 800;
+constexpr long kFrameBytes = 18L + 3L * kWidth * kHeight;  // 1,920,018
+
+// Background colours: 0.9 of 255 may round either way, hence the tolerance of one step.
+constexpr Rgb kFrontBackground = {230, 230, 255};
+constexpr Rgb kTopBackground = {230, 255, 230};
+constexpr Rgb kSideBackground = {255, 230, 230};
+constexpr Rgb kCameraBackground = {255, 255, 255};
+
+// How long to let the program act on input that must leave no trace on disk.
+constexpr int kQuietMs = 400;
+
+std::string frameName(int number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame%03d.tga", number);
+  return name;
+}
+
+std::vector<std::string> frameNames(int count) {
+  std::vector<std::string> names;
+  for (int i = 0; i < count; ++i) names.push_back(frameName(i));
+  return names;
+}
+
+::testing::AssertionResult colourNear(const TgaImage& image, int x, int y, Rgb expected) {
+  const Rgb got = image.at(x, y);
+  if (std::abs(got.r - expected.r) <= 1 && std::abs(got.g - expected.g) <= 1 &&
+      std::abs(got.b - expected.b) <= 1) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "pixel (" << x << ", " << y << ") is (" << got.r << ", " << got.g << ", " << got.b
+         << "), expected about (" << expected.r << ", " << expected.g << ", " << expected.b
+         << ")";
+}
+
+// Samples the four corners of a quadrant, 12 pixels in, where nothing but the clear lands.
+void expectQuadrantBackground(const TgaImage& image, int left, int top, int width, int height,
+                              Rgb expected, const char* view) {
+  SCOPED_TRACE(view);
+  const int inset = 12;
+  EXPECT_TRUE(colourNear(image, left + inset, top + inset, expected));
+  EXPECT_TRUE(colourNear(image, left + width - 1 - inset, top + inset, expected));
+  EXPECT_TRUE(colourNear(image, left + inset, top + height - 1 - inset, expected));
+  EXPECT_TRUE(colourNear(image, left + width - 1 - inset, top + height - 1 - inset, expected));
+}
+
+// The strongest pure-red pixel of a short vertical run, as a 3-pixel smoothed line may fall on
+// either of two rows.
+int reddest(const TgaImage& image, int x, int yFirst, int yLast) {
+  int best = -1000;
+  for (int y = yFirst; y <= yLast; ++y) {
+    const Rgb p = image.at(x, y);
+    best = std::max(best, p.r - std::max(p.g, p.b));
+  }
+  return best;
+}
+
+int greenest(const TgaImage& image, int xFirst, int xLast, int y) {
+  int best = -1000;
+  for (int x = xFirst; x <= xLast; ++x) {
+    const Rgb p = image.at(x, y);
+    best = std::max(best, p.g - std::max(p.r, p.b));
+  }
+  return best;
+}
+
+class ShellE2eTest : public e2e::AppSessionTest {
+ protected:
+  std::string shots() const { return path("screenshots"); }
+  std::string shot(int number) const { return shots() + "/" + frameName(number); }
+
+  void makeScreenshotsDir() { ASSERT_EQ(mkdir(shots().c_str(), 0755), 0); }
+
+  // Types a key and waits for the frame it must record.
+  ::testing::AssertionResult keyRecords(KeySym keysym, int number, long bytes = kFrameBytes) {
+    key(keysym);
+    if (e2e::waitForFile(shot(number), bytes)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << frameName(number) << " of " << bytes << " bytes did not appear; size "
+           << e2e::fileSize(shot(number)) << ", files: " << ::testing::PrintToString(
+                                                             e2e::listFiles(shots()));
+  }
+
+  ::testing::AssertionResult readShot(int number, TgaImage& image) {
+    std::string error;
+    if (e2e::readTga(shot(number), image, error)) return ::testing::AssertionSuccess();
+    e2e::convertToPng(shot(number), shot(number) + ".png");
+    return ::testing::AssertionFailure() << error;
+  }
+};
+
+TEST_F(ShellE2eTest, OpensOneWindowTitledPatchlumeOf800By800At300And100) {
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  EXPECT_EQ(e2e::windowTitle(server.display, window), "Patchlume");
+  e2e::Geometry geometry;
+  ASSERT_TRUE(e2e::windowGeometry(server.display, window, geometry));
+  EXPECT_EQ(geometry.width, kWidth);
+  EXPECT_EQ(geometry.height, kHeight);
+  // With no window manager the requested position is taken as it is.
+  EXPECT_EQ(geometry.x, 300);
+  EXPECT_EQ(geometry.y, 100);
+}
+
+TEST_F(ShellE2eTest, SKeyRecordsEveryDrawnFrameUntilPressedAgain) {
+  makeScreenshotsDir();
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+
+  // The first exposure is drawn with recording off.
+  e2e::sleepMs(kQuietMs);
+  EXPECT_TRUE(e2e::listFiles(shots()).empty());
+
+  // The key that switches recording on also redraws, so the first file comes at once.
+  ASSERT_TRUE(keyRecords(XK_s, 0));
+  ASSERT_TRUE(keyRecords(XK_x, 1));
+  ASSERT_TRUE(keyRecords(XK_a, 2));
+
+  // Recording off: keys keep redrawing but nothing is saved.
+  key(XK_s);
+  e2e::sleepMs(kQuietMs / 2);
+  key(XK_x);
+  e2e::sleepMs(kQuietMs / 2);
+  key(XK_a);
+  e2e::sleepMs(kQuietMs);
+  EXPECT_EQ(e2e::listFiles(shots()), frameNames(3));
+
+  // Back on, the numbering goes on where it stopped; the keys in between are known to have
+  // been handled once this file exists, since X delivers them in order.
+  ASSERT_TRUE(keyRecords(XK_s, 3));
+  e2e::sleepMs(kQuietMs);
+  EXPECT_EQ(e2e::listFiles(shots()), frameNames(4));
+  EXPECT_TRUE(e2e::isRunning(app));
+}
+
+TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
+  makeScreenshotsDir();
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  key(XK_s, true);
+  ASSERT_TRUE(e2e::waitForFile(shot(0), kFrameBytes));
+  key(XK_s, true);
+  e2e::sleepMs(kQuietMs);
+  key(XK_x);
+  e2e::sleepMs(kQuietMs);
+  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+}
+
+TEST_F(ShellE2eTest, FrameIsUncompressedTgaOfTheFourClearedQuadrants) {
+  makeScreenshotsDir();
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  ASSERT_TRUE(keyRecords(XK_s, 0));
+  EXPECT_EQ(e2e::fileSize(shot(0)), 1920018);
+
+  TgaImage image;
+  ASSERT_TRUE(readShot(0, image));
+  EXPECT_EQ(image.width, kWidth);
+  EXPECT_EQ(image.height, kHeight);
+  // Window coordinates, y downwards: the front view is bottom-left, the top view top-left.
+  expectQuadrantBackground(image, 0, 400, 400, 400, kFrontBackground, "front view");
+  expectQuadrantBackground(image, 0, 0, 400, 400, kTopBackground, "top view");
+  expectQuadrantBackground(image, 400, 400, 400, 400, kSideBackground, "side view");
+  expectQuadrantBackground(image, 400, 0, 400, 400, kCameraBackground, "camera view");
+
+  // The patch covers the middle of the camera view.
+  const Rgb middle = image.at(600, 200);
+  EXPECT_FALSE(middle.r >= 250 && middle.g >= 250 && middle.b >= 250)
+      << "camera view middle is background white";
+}
+
+TEST_F(ShellE2eTest, AKeyTogglesTheAxesInTheNextFrame) {
+  makeScreenshotsDir();
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  ASSERT_TRUE(keyRecords(XK_s, 0));
+  ASSERT_TRUE(keyRecords(XK_a, 1));
+  ASSERT_TRUE(keyRecords(XK_a, 2));
+
+  // In the front view the origin is at window (200, 600); the red X axis runs 100 pixels right
+  // of it and the green Y axis 100 pixels up, away from every line of the control net.
+  TgaImage before, on, after;
+  ASSERT_TRUE(readShot(0, before));
+  ASSERT_TRUE(readShot(1, on));
+  ASSERT_TRUE(readShot(2, after));
+  EXPECT_TRUE(colourNear(before, 275, 599, kFrontBackground));
+  EXPECT_TRUE(colourNear(before, 200, 525, kFrontBackground));
+  EXPECT_GT(reddest(on, 275, 597, 602), 150) << "no X axis";
+  EXPECT_GT(greenest(on, 197, 202, 525), 150) << "no Y axis";
+  EXPECT_TRUE(colourNear(after, 275, 599, kFrontBackground));
+  EXPECT_TRUE(colourNear(after, 200, 525, kFrontBackground));
+}
+
+TEST_F(ShellE2eTest, WithoutScreenshotsDirectoryNothingIsWrittenUntilItExists) {
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  key(XK_s);
+  e2e::sleepMs(kQuietMs / 2);
+  key(XK_x);
+  e2e::sleepMs(kQuietMs / 2);
+  key(XK_a);
+  e2e::sleepMs(kQuietMs);
+  EXPECT_TRUE(e2e::isRunning(app));
+  EXPECT_EQ(e2e::fileSize(shots()), -1) << "the program must not create screenshots/";
+  for (const std::string& name : e2e::listFiles(workDir)) {
+    EXPECT_EQ(name.find(".tga"), std::string::npos) << name;
+  }
+
+  // The failed attempts did not use up a number.
+  makeScreenshotsDir();
+  ASSERT_TRUE(keyRecords(XK_x, 0));
+  e2e::sleepMs(kQuietMs);
+  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+}
+
+TEST_F(ShellE2eTest, ResizedWindowGivesFramesOfTheNewOddSize) {
+  makeScreenshotsDir();
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  ASSERT_TRUE(keyRecords(XK_s, 0));
+  key(XK_s);
+  ASSERT_TRUE(e2e::resizeWindow(server.display, window, 801, 601));
+
+  // 801 * 3 = 2403 bytes a row, not a multiple of 4: any row padding changes the length.
+  const long oddBytes = 18L + 3L * 801 * 601;
+  ASSERT_TRUE(keyRecords(XK_s, 1, oddBytes));
+  TgaImage image;
+  ASSERT_TRUE(readShot(1, image));
+  EXPECT_EQ(image.width, 801);
+  EXPECT_EQ(image.height, 601);
+  // Quadrants of 400 by 300; column 800 and window row 0 (the top) belong to no view.
+  expectQuadrantBackground(image, 0, 301, 400, 300, kFrontBackground, "front view");
+  expectQuadrantBackground(image, 0, 1, 400, 300, kTopBackground, "top view");
+  expectQuadrantBackground(image, 400, 301, 400, 300, kSideBackground, "side view");
+  expectQuadrantBackground(image, 400, 1, 400, 300, kCameraBackground, "camera view");
+
+  // The frame before the resize kept its own size.
+  TgaImage first;
+  ASSERT_TRUE(readShot(0, first));
+  EXPECT_EQ(first.width, kWidth);
+  EXPECT_EQ(first.height, kHeight);
+}
+
+TEST_F(ShellE2eTest, EscapeExitsWithStatusZero) {
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  int status = 0;
+  ASSERT_TRUE(quit(status));
+  ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(ShellE2eTest, EscapeWhileRecordingExitsWithStatusZeroAndSavesNothingMore) {
+  makeScreenshotsDir();
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  ASSERT_TRUE(keyRecords(XK_s, 0));
+  int status = 0;
+  ASSERT_TRUE(quit(status));
+  ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+}
+
+TEST_F(ShellE2eTest, MissingCubemapIsReportedOnceOnStandardOutput) {
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  int status = 0;
+  ASSERT_TRUE(quit(status));
+  EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), "Couldn't open file\n");
+}
+
+TEST_F(ShellE2eTest, LoadedCubemapReportsItsSizeOnStandardOutput) {
+  // 8 by 6: a 4 by 3 atlas of 2-pixel cells, wider than high so a swap shows.
+  std::vector<unsigned char> rgba(8 * 6 * 4, 255);
+  ASSERT_EQ(lodepng_encode32_file(path("cubemap.png").c_str(), rgba.data(), 8, 6), 0u);
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  int status = 0;
+  ASSERT_TRUE(quit(status));
+  EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), "width: 8 height: 6\n");
+}
+
+}  // namespace

@@ -1,0 +1,468 @@
+// Implementation of the end-to-end plumbing: processes through fork/exec, X through Xlib and
+// XTest, files through POSIX calls. Every wait polls with a deadline so a broken program fails a
+// test instead of hanging it.
+#include "support/x_session.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <thread>
+
+namespace e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Clock::time_point deadlineAfter(int ms) { return Clock::now() + std::chrono::milliseconds(ms); }
+
+// Windows may vanish between XQueryTree and the next request; Xlib's default handler would exit.
+int ignoreXError(Display*, XErrorEvent*) { return 0; }
+
+// execv wants mutable char*; the strings outlive the call.
+std::vector<char*> argvOf(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  return argv;
+}
+
+void redirect(int targetFd, const std::string& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd >= 0) {
+    dup2(fd, targetFd);
+    close(fd);
+  }
+}
+
+void terminate(pid_t pid) {
+  kill(pid, SIGTERM);
+  int status = 0;
+  if (!waitForExit(pid, 3000, status)) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+}
+
+}  // namespace
+
+std::string XServer::name() const { return ":" + std::to_string(number); }
+
+bool startXServer(XServer& server, std::string& error, int timeoutMs) {
+  int fds[2];
+  if (pipe(fds) != 0) {
+    error = "pipe failed";
+    return false;
+  }
+  const pid_t pid = fork();
+  if (pid < 0) {
+    error = "fork failed";
+    close(fds[0]);
+    close(fds[1]);
+    return false;
+  }
+  if (pid == 0) {
+    close(fds[0]);
+    redirect(STDOUT_FILENO, "/dev/null");
+    redirect(STDERR_FILENO, "/dev/null");
+    const std::vector<std::string> args = {"Xvfb",     "-displayfd",   std::to_string(fds[1]),
+                                           "-screen",  "0",            "1280x1024x24",
+                                           "-noreset", "-nolisten",    "tcp"};
+    std::vector<char*> argv = argvOf(args);
+    // A sanitizer run preloads its runtime for the test programs; the server is not one.
+    unsetenv("LD_PRELOAD");
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  server.pid = pid;
+
+  // Xvfb writes the display number and a newline once it accepts connections.
+  std::string text;
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  while (text.find('\n') == std::string::npos && Clock::now() < deadline) {
+    pollfd pfd = {fds[0], POLLIN, 0};
+    if (poll(&pfd, 1, 100) <= 0) continue;
+    char buffer[32];
+    const ssize_t n = read(fds[0], buffer, sizeof buffer);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  close(fds[0]);
+  if (text.find('\n') == std::string::npos) {
+    error = "Xvfb did not report a display number";
+    stopXServer(server);
+    return false;
+  }
+  server.number = std::atoi(text.c_str());
+  XSetErrorHandler(ignoreXError);
+  server.display = XOpenDisplay(server.name().c_str());
+  if (server.display == nullptr) {
+    error = "cannot connect to " + server.name();
+    stopXServer(server);
+    return false;
+  }
+  int eventBase, errorBase, major, minor;
+  if (!XTestQueryExtension(server.display, &eventBase, &errorBase, &major, &minor)) {
+    error = "XTest missing on " + server.name();
+    stopXServer(server);
+    return false;
+  }
+  return true;
+}
+
+void stopXServer(XServer& server) {
+  if (server.display != nullptr) XCloseDisplay(server.display);
+  server.display = nullptr;
+  if (server.pid > 0) terminate(server.pid);
+  server.pid = -1;
+  server.number = -1;
+}
+
+std::string makeTempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
+                        "/patchlume-e2e-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (mkdtemp(buffer.data()) == nullptr) return std::string();
+  return std::string(buffer.data());
+}
+
+void removeTree(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return;
+  if (S_ISDIR(info.st_mode)) {
+    DIR* dir = opendir(path.c_str());
+    if (dir != nullptr) {
+      while (dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") removeTree(path + "/" + name);
+      }
+      closedir(dir);
+    }
+    rmdir(path.c_str());
+  } else {
+    unlink(path.c_str());
+  }
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+  std::ifstream in(from, std::ios::binary);
+  std::ofstream out(to, std::ios::binary);
+  if (!in || !out) return false;
+  out << in.rdbuf();
+  return static_cast<bool>(out);
+}
+
+std::string readTextFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+pid_t launchProcess(const std::string& binary, const std::string& workDir,
+                    const std::string& displayName) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  if (chdir(workDir.c_str()) != 0) _exit(126);
+  setenv("DISPLAY", displayName.c_str(), 1);
+  redirect(STDOUT_FILENO, "stdout.txt");
+  redirect(STDERR_FILENO, "stderr.txt");
+  const std::vector<std::string> args = {binary};
+  std::vector<char*> argv = argvOf(args);
+  execv(argv[0], argv.data());
+  _exit(127);
+}
+
+bool waitForExit(pid_t pid, int timeoutMs, int& waitStatus) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    const pid_t done = waitpid(pid, &waitStatus, WNOHANG);
+    if (done == pid) return true;
+    if (done < 0) return false;
+    sleepMs(10);
+  } while (Clock::now() < deadline);
+  return false;
+}
+
+bool isRunning(pid_t pid) {
+  int status = 0;
+  return pid > 0 && waitpid(pid, &status, WNOHANG) == 0;
+}
+
+void killProcess(pid_t& pid) {
+  if (pid > 0) terminate(pid);
+  pid = -1;
+}
+
+int runCommand(const std::vector<std::string>& args) {
+  const pid_t pid = fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    redirect(STDOUT_FILENO, "/dev/null");
+    redirect(STDERR_FILENO, "/dev/null");
+    std::vector<char*> argv = argvOf(args);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+std::string windowTitle(Display* display, Window window) {
+  char* name = nullptr;
+  std::string title;
+  if (XFetchName(display, window, &name) != 0 && name != nullptr) title = name;
+  if (name != nullptr) XFree(name);
+  return title;
+}
+
+Window findWindowByTitle(Display* display, const std::string& title, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+      for (unsigned int i = 0; i < count && found == 0; ++i) {
+        if (windowTitle(display, children[i]) == title) found = children[i];
+      }
+      if (children != nullptr) XFree(children);
+    }
+    if (found != 0) return found;
+    sleepMs(50);
+  } while (Clock::now() < deadline);
+  return 0;
+}
+
+bool waitUntilViewable(Display* display, Window window, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    XWindowAttributes attributes;
+    if (XGetWindowAttributes(display, window, &attributes) &&
+        attributes.map_state == IsViewable) {
+      return true;
+    }
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
+}
+
+bool windowGeometry(Display* display, Window window, Geometry& geometry) {
+  Window root = 0, child = 0;
+  int x = 0, y = 0;
+  unsigned int width = 0, height = 0, border = 0, depth = 0;
+  if (!XGetGeometry(display, window, &root, &x, &y, &width, &height, &border, &depth)) {
+    return false;
+  }
+  if (!XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child)) return false;
+  geometry.x = x;
+  geometry.y = y;
+  geometry.width = static_cast<int>(width);
+  geometry.height = static_cast<int>(height);
+  return true;
+}
+
+bool resizeWindow(Display* display, Window window, int width, int height, int timeoutMs) {
+  XResizeWindow(display, window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XSync(display, False);
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    Geometry geometry;
+    if (windowGeometry(display, window, geometry) && geometry.width == width &&
+        geometry.height == height) {
+      return true;
+    }
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
+}
+
+void movePointer(Display* display, Window window, int x, int y) {
+  int rootX = 0, rootY = 0;
+  Window child = 0;
+  XTranslateCoordinates(display, window, DefaultRootWindow(display), x, y, &rootX, &rootY, &child);
+  XTestFakeMotionEvent(display, DefaultScreen(display), rootX, rootY, CurrentTime);
+  XSync(display, False);
+}
+
+void pressButton(Display* display, int button) {
+  XTestFakeButtonEvent(display, static_cast<unsigned>(button), True, CurrentTime);
+  XSync(display, False);
+}
+
+void releaseButton(Display* display, int button) {
+  XTestFakeButtonEvent(display, static_cast<unsigned>(button), False, CurrentTime);
+  XSync(display, False);
+}
+
+void focusWindow(Display* display, Window window) {
+  Geometry geometry;
+  if (windowGeometry(display, window, geometry)) {
+    movePointer(display, window, geometry.width / 2, geometry.height / 2);
+  }
+  XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+  XSync(display, False);
+}
+
+bool typeKey(Display* display, KeySym keysym, bool shift) {
+  const KeyCode code = XKeysymToKeycode(display, keysym);
+  const KeyCode shiftCode = XKeysymToKeycode(display, XK_Shift_L);
+  if (code == 0 || (shift && shiftCode == 0)) return false;
+  if (shift) XTestFakeKeyEvent(display, shiftCode, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  if (shift) XTestFakeKeyEvent(display, shiftCode, False, CurrentTime);
+  XSync(display, False);
+  return true;
+}
+
+long fileSize(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return -1;
+  return static_cast<long>(info.st_size);
+}
+
+bool waitForFile(const std::string& path, long expectedSize, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  long previous = -2;
+  do {
+    const long size = fileSize(path);
+    const bool wanted = size >= 0 && (expectedSize < 0 || size == expectedSize);
+    if (wanted && size == previous) return true;
+    previous = size;
+    sleepMs(25);
+  } while (Clock::now() < deadline);
+  return false;
+}
+
+std::vector<std::string> listFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* handle = opendir(dir.c_str());
+  if (handle == nullptr) return names;
+  while (dirent* entry = readdir(handle)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(handle);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+Rgb TgaImage::at(int x, int y) const {
+  // The file's first row is the bottom row of the window.
+  const size_t offset = (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+  return Rgb{data[offset + 2], data[offset + 1], data[offset]};
+}
+
+bool readTga(const std::string& path, TgaImage& image, std::string& error) {
+  const std::string bytes = readTextFile(path);
+  if (bytes.size() < 18) {
+    error = path + ": " + std::to_string(bytes.size()) + " bytes, shorter than a TGA header";
+    return false;
+  }
+  const unsigned char* header = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::ostringstream fields;
+  for (int i = 0; i < 18; ++i) fields << (i ? " " : "") << static_cast<int>(header[i]);
+  // Everything but the size fields is fixed: no ID, no colour map, type 2, origin 0, 24 bits.
+  const int fixed[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1, 24, 0};
+  for (int i = 0; i < 18; ++i) {
+    if (fixed[i] >= 0 && header[i] != fixed[i]) {
+      error = path + ": header byte " + std::to_string(i) + " unexpected in [" + fields.str() +
+              "]";
+      return false;
+    }
+  }
+  image.width = header[12] | (header[13] << 8);
+  image.height = header[14] | (header[15] << 8);
+  const size_t pixelBytes = static_cast<size_t>(image.width) * image.height * 3;
+  if (bytes.size() != 18 + pixelBytes) {
+    error = path + ": " + std::to_string(bytes.size()) + " bytes for a " +
+            std::to_string(image.width) + "x" + std::to_string(image.height) + " image";
+    return false;
+  }
+  image.data.assign(bytes.begin() + 18, bytes.end());
+  return true;
+}
+
+bool convertToPng(const std::string& tgaPath, const std::string& pngPath) {
+  return runCommand({"convert", "-auto-orient", tgaPath, pngPath}) == 0;
+}
+
+void AppSessionTest::SetUp() {
+  std::string error;
+  ASSERT_TRUE(startXServer(server, error)) << error;
+  workDir = makeTempDir();
+  ASSERT_FALSE(workDir.empty()) << "mkdtemp failed";
+}
+
+void AppSessionTest::TearDown() {
+  killProcess(app);
+  stopXServer(server);
+  if (workDir.empty()) return;
+  const char* keep = std::getenv("PATCHLUME_E2E_KEEP");
+  if (keep != nullptr && *keep != '\0' && *keep != '0') {
+    std::printf("kept working directory %s\n", workDir.c_str());
+  } else {
+    removeTree(workDir);
+  }
+}
+
+::testing::AssertionResult AppSessionTest::launch(const std::string& binary) {
+  app = launchProcess(binary, workDir, server.name());
+  if (app < 0) return ::testing::AssertionFailure() << "fork failed";
+  window = findWindowByTitle(server.display, "Patchlume");
+  if (window == 0) {
+    int status = 0;
+    const bool ended = waitForExit(app, 0, status);
+    if (ended) app = -1;
+    return ::testing::AssertionFailure()
+           << "no window titled Patchlume" << (ended ? " (the program ended)" : "")
+           << "; stderr: " << readTextFile(path("stderr.txt"));
+  }
+  if (!waitUntilViewable(server.display, window)) {
+    return ::testing::AssertionFailure() << "window never became viewable";
+  }
+  focusWindow(server.display, window);
+  return ::testing::AssertionSuccess();
+}
+
+void AppSessionTest::key(KeySym keysym, bool shift) {
+  focusWindow(server.display, window);
+  ASSERT_TRUE(typeKey(server.display, keysym, shift)) << "no key code for keysym " << keysym;
+}
+
+std::string AppSessionTest::path(const std::string& relative) const {
+  return workDir + "/" + relative;
+}
+
+::testing::AssertionResult AppSessionTest::quit(int& waitStatus, int timeoutMs) {
+  focusWindow(server.display, window);
+  typeKey(server.display, XK_Escape);
+  if (!waitForExit(app, timeoutMs, waitStatus)) {
+    return ::testing::AssertionFailure() << "still running " << timeoutMs << " ms after Escape";
+  }
+  app = -1;
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace e2e
