@@ -6,7 +6,7 @@ set -euo pipefail
 
 run_packages=(cmake g++ make freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri liblodepng-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils libx11-dev libxtst-dev
-               clang libclang-rt-14-dev valgrind)
+               clang libclang-rt-14-dev valgrind python3)
 
 wanted=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then wanted+=("${test_packages[@]}"); fi
