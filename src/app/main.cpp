@@ -2,16 +2,11 @@
 #include <GL/glut.h>
 
 #include "app/shell.h"
-#include "interact/picking.h"
 
 int main(int argc, char** argv) {
   glutInit(&argc, argv);
   initScene();
-  glutDisplayFunc(display);
-  glutReshapeFunc(reshape);
-  glutKeyboardFunc(keyboard);
-  glutMouseFunc(mouse);
-  glutMotionFunc(motion);
+  registerCallbacks();
   glutMainLoop();
   return 0;
 }

@@ -49,6 +49,14 @@ void initScene() {
   cameraUp[2] = 0.0f;
 }
 
+void registerCallbacks() {
+  glutDisplayFunc(display);
+  glutReshapeFunc(reshape);
+  glutKeyboardFunc(keyboard);
+  glutMouseFunc(mouse);
+  glutMotionFunc(motion);
+}
+
 void display() {
   glEnable(GL_SCISSOR_TEST);
   for (int view = 0; view < kViewCount; ++view) {

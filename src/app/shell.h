@@ -6,6 +6,10 @@
 // point size 9, and the atlas texture (if any) bound to GL_TEXTURE_2D.
 void initScene();
 
+// Registers display, reshape, keyboard, mouse and motion with GLUT, in that order; nothing
+// else (no idle, timer or passive-motion callback: frames are drawn on demand).
+void registerCallbacks();
+
 // Draws the four views into the back buffer, saves it while recording, swaps.
 // Leaves the scissor test off, the depth test on, the matrix mode GL_PROJECTION.
 void display();
