@@ -77,3 +77,12 @@ void backPixel(int x, int y, unsigned char rgb[3]) {
 }
 
 const std::string& glScratchDirectory() { return scratch; }
+
+bool setGlWindowSize(int width, int height) {
+  pumpGlEvents();
+  if (glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height) {
+    reshape(width, height);
+    return true;
+  }
+  return resizeGlWindow(width, height);
+}

@@ -25,3 +25,8 @@ void backPixel(int x, int y, unsigned char rgb[3]);
 
 // The scratch working directory the window was made in.
 const std::string& glScratchDirectory();
+
+// Brings the window and the size globals to width by height. A window that already has that
+// size gets no reshape from GLUT, so then reshape is called directly (another test may have
+// called it with other sizes). Returns false when a needed resize did not arrive in time.
+bool setGlWindowSize(int width, int height);

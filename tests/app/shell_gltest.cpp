@@ -1,0 +1,196 @@
+// The keyboard table and the redraws it asks for, on the real GLUT window.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "support/gl_window.h"
+
+namespace {
+
+int displayCalls = 0;
+void countingDisplay() { ++displayCalls; }
+
+// Runs GLUT's event processing long enough for any posted redisplay to be served.
+void settleEvents() {
+  for (int i = 0; i < 10; ++i) {
+    glutMainLoopEvent();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+// Everything a key could conceivably change.
+struct Snapshot {
+  bool axes, rec;
+  int width, height, counter, button, view, row, col, mouseX, mouseY;
+  double radius;
+  double grid[kGridSize][kGridSize][3];
+  float eye[3], center[3], up[3];
+
+  static Snapshot take() {
+    Snapshot s;
+    s.axes = showAxes, s.rec = recording;
+    s.width = windowWidth, s.height = windowHeight, s.counter = frameCounter;
+    s.button = activeButton, s.view = dragView, s.row = selectedRow, s.col = selectedCol;
+    s.mouseX = lastMouseX, s.mouseY = lastMouseY, s.radius = trackballRadius;
+    std::memcpy(s.grid, controlPoints, sizeof s.grid);
+    std::memcpy(s.eye, cameraEye, sizeof s.eye);
+    std::memcpy(s.center, cameraCenter, sizeof s.center);
+    std::memcpy(s.up, cameraUp, sizeof s.up);
+    return s;
+  }
+  bool operator==(const Snapshot& o) const {
+    return axes == o.axes && rec == o.rec && width == o.width && height == o.height && counter == o.counter &&
+           button == o.button && view == o.view && row == o.row && col == o.col && mouseX == o.mouseX &&
+           mouseY == o.mouseY && radius == o.radius && std::memcmp(grid, o.grid, sizeof grid) == 0 &&
+           std::memcmp(eye, o.eye, sizeof eye) == 0 && std::memcmp(center, o.center, sizeof center) == 0 &&
+           std::memcmp(up, o.up, sizeof up) == 0;
+  }
+};
+
+class ShellGl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureGlWindow();
+    axes_ = showAxes;
+    recording_ = recording;
+    counter_ = frameCounter;
+    showAxes = false;
+    recording = false;
+  }
+  void TearDown() override {
+    glutDisplayFunc(display);
+    showAxes = axes_;
+    recording = recording_;
+    frameCounter = counter_;
+  }
+
+ private:
+  bool axes_ = false, recording_ = false;
+  int counter_ = 0;
+};
+
+}  // namespace
+
+TEST_F(ShellGl, LetterKeysToggleTheirFlagIndependently) {
+  // a and A flip the axes, wherever the mouse is
+  keyboard('a', 0, 0);
+  EXPECT_TRUE(showAxes);
+  EXPECT_FALSE(recording);
+  keyboard('A', -5000, 123456);
+  EXPECT_FALSE(showAxes);
+  keyboard('A', 799, 799);
+  EXPECT_TRUE(showAxes);
+  keyboard('a', 400, 400);
+  EXPECT_FALSE(showAxes);
+
+  // s and S flip recording, the axes stay as they are
+  showAxes = true;
+  keyboard('s', 10, 20);
+  EXPECT_TRUE(recording);
+  EXPECT_TRUE(showAxes);
+  keyboard('S', 10, 20);
+  EXPECT_FALSE(recording);
+  keyboard('S', -1, -1);
+  EXPECT_TRUE(recording);
+  keyboard('s', 0, 0);
+  EXPECT_FALSE(recording);
+  EXPECT_TRUE(showAxes);
+}
+
+TEST_F(ShellGl, EveryOtherKeyChangesNothing) {
+  showAxes = true;
+  for (int code = 0; code < 256; ++code) {
+    if (code == 27 || code == 'a' || code == 'A' || code == 's' || code == 'S') continue;
+    const Snapshot before = Snapshot::take();
+    keyboard(static_cast<unsigned char>(code), code * 3, -code);
+    EXPECT_TRUE(Snapshot::take() == before) << "key code " << code;
+  }
+}
+
+TEST_F(ShellGl, EveryKeyButEscapePostsOneRedisplay) {
+  glutDisplayFunc(countingDisplay);
+  settleEvents();
+
+  // nothing pending: no redraw happens on its own
+  displayCalls = 0;
+  settleEvents();
+  EXPECT_EQ(displayCalls, 0);
+
+  // a key without a command, and each command key
+  for (const unsigned char key : {'x', '1', ' ', 'a', 'A', 's', 'S'}) {
+    displayCalls = 0;
+    keyboard(key, 0, 0);
+    settleEvents();
+    EXPECT_EQ(displayCalls, 1) << "key '" << key << "'";
+  }
+  EXPECT_FALSE(showAxes);
+  EXPECT_FALSE(recording);
+}
+
+TEST_F(ShellGl, EscapeExitsWithStatusZeroEvenWhileRecording) {
+  // A separate process started afresh: forking one that holds a GL context is not safe.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(keyboard(27, 0, 0), ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        recording = true;
+        keyboard(27, 400, 400);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(ShellGl, RecordingKeyWritesTheFirstFrameAtOnce) {
+  ASSERT_TRUE(setGlWindowSize(800, 800));
+  char dirTemplate[] = "/tmp/patchlume-keys-XXXXXX";
+  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+  const std::string previous = std::filesystem::current_path().string();
+  ASSERT_EQ(chdir(dirTemplate), 0);
+  ASSERT_EQ(mkdir("screenshots", 0755), 0);
+  frameCounter = 0;
+  settleEvents();
+
+  // s switches recording on and its redraw saves frame000 straight away
+  keyboard('s', 0, 0);
+  settleEvents();
+  const bool first = std::filesystem::exists("screenshots/frame000.tga");
+  std::error_code noFile;
+  const auto firstSize = std::filesystem::file_size("screenshots/frame000.tga", noFile);
+  const int counterAfterFirst = frameCounter;
+
+  // S switches it off before the next pass: nothing more is written
+  keyboard('S', 0, 0);
+  settleEvents();
+  const bool second = std::filesystem::exists("screenshots/frame001.tga");
+
+  ASSERT_EQ(chdir(previous.c_str()), 0);
+  std::filesystem::remove_all(dirTemplate);
+  EXPECT_TRUE(first);
+  EXPECT_EQ(firstSize, 18u + 800u * 800u * 3u) << noFile.message();
+  EXPECT_EQ(counterAfterFirst, 1);
+  EXPECT_FALSE(second);
+  EXPECT_EQ(frameCounter, 1);
+  EXPECT_FALSE(recording);
+}
+
+TEST_F(ShellGl, ReshapeLeavesTheViewportAlone) {
+  const int width = windowWidth, height = windowHeight;
+  glViewport(1, 2, 3, 4);
+  reshape(640, 480);
+  GLint viewport[4] = {0, 0, 0, 0};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  reshape(width, height);
+  EXPECT_EQ(viewport[0], 1);
+  EXPECT_EQ(viewport[1], 2);
+  EXPECT_EQ(viewport[2], 3);
+  EXPECT_EQ(viewport[3], 4);
+}
