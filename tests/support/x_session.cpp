@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <X11/extensions/XTest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +31,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-Clock::time_point deadlineAfter(int ms) { return Clock::now() + std::chrono::milliseconds(ms); }
+// Every wait stretches by PATCHLUME_E2E_TIMEOUT_SCALE, for programs run under a slow wrapper.
+Clock::time_point deadlineAfter(int ms) {
+  return Clock::now() + std::chrono::milliseconds(scaledMs(ms));
+}
 
 // Windows may vanish between XQueryTree and the next request; Xlib's default handler would exit.
 int ignoreXError(Display*, XErrorEvent*) { return 0; }
@@ -177,15 +182,35 @@ std::string readTextFile(const std::string& path) {
 
 pid_t launchProcess(const std::string& binary, const std::string& workDir,
                     const std::string& displayName) {
+  return launchProcess(binary, workDir, displayName, LaunchOptions());
+}
+
+pid_t launchProcess(const std::string& binary, const std::string& workDir,
+                    const std::string& displayName, const LaunchOptions& options) {
+  // Built before the fork: the child only execs.
+  std::vector<std::string> args = wrapperCommand();
+  const bool wrapped = !args.empty();
+  args.push_back(binary);
   const pid_t pid = fork();
   if (pid != 0) return pid;
   if (chdir(workDir.c_str()) != 0) _exit(126);
   setenv("DISPLAY", displayName.c_str(), 1);
   redirect(STDOUT_FILENO, "stdout.txt");
   redirect(STDERR_FILENO, "stderr.txt");
-  const std::vector<std::string> args = {binary};
+  if (options.fileSizeLimit >= 0) {
+    // An ignored disposition survives exec, so an oversized write fails with EFBIG instead of
+    // killing the program.
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit),
+                          static_cast<rlim_t>(options.fileSizeLimit)};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+  }
   std::vector<char*> argv = argvOf(args);
-  execv(argv[0], argv.data());
+  if (wrapped) {
+    execvp(argv[0], argv.data());
+  } else {
+    execv(argv[0], argv.data());
+  }
   _exit(127);
 }
 
@@ -428,7 +453,97 @@ void AppSessionTest::TearDown() {
 }
 
 ::testing::AssertionResult AppSessionTest::launch(const std::string& binary) {
-  app = launchProcess(binary, workDir, server.name());
+  return launch(binary, LaunchOptions());
+}
+
+void AppSessionTest::key(KeySym keysym, bool shift) {
+  focusWindow(server.display, window);
+  ASSERT_TRUE(typeKey(server.display, keysym, shift)) << "no key code for keysym " << keysym;
+}
+
+std::string AppSessionTest::path(const std::string& relative) const {
+  return workDir + "/" + relative;
+}
+
+::testing::AssertionResult AppSessionTest::quit(int& waitStatus, int timeoutMs) {
+  focusWindow(server.display, window);
+  typeKey(server.display, XK_Escape);
+  if (!waitForExit(app, timeoutMs, waitStatus)) {
+    return ::testing::AssertionFailure()
+           << "still running " << scaledMs(timeoutMs) << " ms after Escape";
+  }
+  app = -1;
+  return ::testing::AssertionSuccess();
+}
+
+std::vector<std::string> wrapperCommand() {
+  std::vector<std::string> words;
+  const char* wrapper = std::getenv("PATCHLUME_E2E_WRAPPER");
+  if (wrapper == nullptr) return words;
+  std::istringstream in(wrapper);
+  std::string word;
+  while (in >> word) words.push_back(word);
+  return words;
+}
+
+double timeoutScale() {
+  const char* text = std::getenv("PATCHLUME_E2E_TIMEOUT_SCALE");
+  if (text == nullptr || *text == '\0') return 1.0;
+  char* end = nullptr;
+  const double scale = std::strtod(text, &end);
+  return end != text && *end == '\0' && scale > 0.0 ? scale : 1.0;
+}
+
+int scaledMs(int ms) {
+  const double scaled = ms * timeoutScale();
+  return scaled < 2.0e9 ? static_cast<int>(scaled) : 2000000000;
+}
+
+std::string frameFileName(int number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame%03d.tga", number);
+  return name;
+}
+
+::testing::AssertionResult pixelNear(const TgaImage& image, int x, int y, Rgb expected,
+                                     int tolerance) {
+  if (x < 0 || y < 0 || x >= image.width || y >= image.height) {
+    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") outside the "
+                                         << image.width << "x" << image.height << " frame";
+  }
+  const Rgb got = image.at(x, y);
+  if (std::abs(got.r - expected.r) <= tolerance && std::abs(got.g - expected.g) <= tolerance &&
+      std::abs(got.b - expected.b) <= tolerance) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure()
+         << "pixel (" << x << ", " << y << ") is (" << got.r << ", " << got.g << ", " << got.b
+         << "), expected (" << expected.r << ", " << expected.g << ", " << expected.b
+         << ") within " << tolerance;
+}
+
+bool frameShowsAxes(const TgaImage& image) {
+  // The front view is the bottom-left quadrant; its centre is the world origin.
+  const int halfW = image.width / 2;
+  const int halfH = image.height / 2;
+  const int originX = halfW / 2;
+  const int originY = image.height - 1 - halfH / 2;
+  // A smoothed 3-pixel line may fall on either of two rows; a grey net line may cross it.
+  int redColumns = 0;
+  for (int dx = 20; dx <= 80; dx += 20) {
+    int best = -1000;
+    for (int y = originY - 3; y <= originY + 3; ++y) {
+      const Rgb p = image.at(originX + dx, y);
+      best = std::max(best, p.r - std::max(p.g, p.b));
+    }
+    if (best > 150) ++redColumns;
+  }
+  return redColumns >= 3;
+}
+
+::testing::AssertionResult AppSessionTest::launch(const std::string& binary,
+                                                  const LaunchOptions& options) {
+  app = launchProcess(binary, workDir, server.name(), options);
   if (app < 0) return ::testing::AssertionFailure() << "fork failed";
   window = findWindowByTitle(server.display, "Patchlume");
   if (window == 0) {
@@ -446,23 +561,71 @@ void AppSessionTest::TearDown() {
   return ::testing::AssertionSuccess();
 }
 
-void AppSessionTest::key(KeySym keysym, bool shift) {
-  focusWindow(server.display, window);
-  ASSERT_TRUE(typeKey(server.display, keysym, shift)) << "no key code for keysym " << keysym;
+std::string AppSessionTest::frameDir() const { return path("screenshots"); }
+
+std::string AppSessionTest::framePath(int number) const {
+  return frameDir() + "/" + frameFileName(number);
 }
 
-std::string AppSessionTest::path(const std::string& relative) const {
-  return workDir + "/" + relative;
+::testing::AssertionResult AppSessionTest::createFrameDir() {
+  if (mkdir(frameDir().c_str(), 0755) == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "mkdir " << frameDir() << ": " << std::strerror(errno);
 }
 
-::testing::AssertionResult AppSessionTest::quit(int& waitStatus, int timeoutMs) {
-  focusWindow(server.display, window);
-  typeKey(server.display, XK_Escape);
-  if (!waitForExit(app, timeoutMs, waitStatus)) {
-    return ::testing::AssertionFailure() << "still running " << timeoutMs << " ms after Escape";
+::testing::AssertionResult AppSessionTest::waitFrame(int number, TgaImage& image, long bytes) {
+  if (!waitForFile(framePath(number), bytes)) {
+    return ::testing::AssertionFailure()
+           << frameFileName(number) << " of " << bytes << " bytes did not appear; size "
+           << fileSize(framePath(number)) << ", files: "
+           << ::testing::PrintToString(listFiles(frameDir()));
   }
-  app = -1;
+  std::string error;
+  if (!readTga(framePath(number), image, error)) return ::testing::AssertionFailure() << error;
   return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult AppSessionTest::keyRecords(KeySym keysym, int number,
+                                                      TgaImage& image, long bytes) {
+  focusWindow(server.display, window);
+  if (!typeKey(server.display, keysym)) {
+    return ::testing::AssertionFailure() << "no key code for keysym " << keysym;
+  }
+  return waitFrame(number, image, bytes);
+}
+
+::testing::AssertionResult AppSessionTest::settledFrame(int fromNumber, int& number,
+                                                        TgaImage& image, long bytes) {
+  // X delivers the a after every earlier event, so the first frame with axes shows them all.
+  focusWindow(server.display, window);
+  typeKey(server.display, XK_a);
+  int marker = fromNumber;
+  for (;; ++marker) {
+    const ::testing::AssertionResult got = waitFrame(marker, image, bytes);
+    if (!got) {
+      return ::testing::AssertionFailure() << "looking for the frame with axes: " << got.message();
+    }
+    if (frameShowsAxes(image)) break;
+  }
+  // Only the second a can be pending now, so the next frame is the same state without axes.
+  focusWindow(server.display, window);
+  typeKey(server.display, XK_a);
+  number = marker + 1;
+  const ::testing::AssertionResult got = waitFrame(number, image, bytes);
+  if (!got) return got;
+  if (frameShowsAxes(image)) {
+    return ::testing::AssertionFailure() << frameFileName(number) << " still shows the axes";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+void AppSessionTest::drag(int button, int fromX, int fromY, int toX, int toY, int steps) {
+  movePointer(server.display, window, fromX, fromY);
+  pressButton(server.display, button);
+  for (int i = 1; i <= steps; ++i) {
+    movePointer(server.display, window, fromX + (toX - fromX) * i / steps,
+                fromY + (toY - fromY) * i / steps);
+  }
+  releaseButton(server.display, button);
 }
 
 }  // namespace e2e

@@ -41,6 +41,22 @@ std::string readTextFile(const std::string& path);  // empty when missing
 // workDir/stdout.txt and workDir/stderr.txt. Returns the pid, or -1 when fork failed.
 pid_t launchProcess(const std::string& binary, const std::string& workDir,
                     const std::string& displayName);
+// How the child is started beyond the defaults.
+struct LaunchOptions {
+  // RLIMIT_FSIZE in bytes for the child, with SIGXFSZ ignored so that a write past it fails
+  // instead of killing the program; negative for no limit.
+  long fileSizeLimit = -1;
+};
+// As above, with options. Every launch runs under PATCHLUME_E2E_WRAPPER when that is set.
+pid_t launchProcess(const std::string& binary, const std::string& workDir,
+                    const std::string& displayName, const LaunchOptions& options);
+// The words of PATCHLUME_E2E_WRAPPER (a command prefix such as "valgrind --log-file=..."),
+// split at white space; empty when unset.
+std::vector<std::string> wrapperCommand();
+// PATCHLUME_E2E_TIMEOUT_SCALE (a positive number, 1 when unset or invalid): every harness
+// timeout is multiplied by it, for programs run under a slow wrapper.
+double timeoutScale();
+int scaledMs(int ms);
 // Waits for the process to end; true with the raw wait status when it did within the timeout.
 bool waitForExit(pid_t pid, int timeoutMs, int& waitStatus);
 bool isRunning(pid_t pid);
@@ -91,6 +107,17 @@ struct TgaImage {
   Rgb at(int x, int y) const;
 };
 
+// Bytes of a whole frame file of a window of that size.
+constexpr long frameBytes(int width, int height) { return 18L + 3L * width * height; }
+constexpr long kFullFrameBytes = frameBytes(800, 800);  // the initial window, 1,920,018
+std::string frameFileName(int number);                    // "frame007.tga"
+// True when the pixel is within `tolerance` of `expected` in each channel; a message otherwise.
+::testing::AssertionResult pixelNear(const TgaImage& image, int x, int y, Rgb expected,
+                                     int tolerance = 2);
+// Whether the red X axis shows in the front view: a 100-pixel line from the view's centre to
+// the right, which nothing else in that view draws in red. Needs a window at least 400 wide.
+bool frameShowsAxes(const TgaImage& image);
+
 // Reads and validates the header (type 2, 24 bits, descriptor 0, no ID, no colour map) and
 // requires the file to be exactly 18 + 3 * width * height bytes; false with a reason otherwise.
 bool readTga(const std::string& path, TgaImage& image, std::string& error);
@@ -111,6 +138,29 @@ class AppSessionTest : public ::testing::Test {
   std::string path(const std::string& relative) const;  // inside the working directory
   // Escape, then the exit; the raw wait status through waitStatus.
   ::testing::AssertionResult quit(int& waitStatus, int timeoutMs = 10000);
+
+  // launch() with options for the child.
+  ::testing::AssertionResult launch(const std::string& binary, const LaunchOptions& options);
+
+  // Recording: frames are written to workDir/screenshots, which the program never creates.
+  std::string frameDir() const;
+  std::string framePath(int number) const;
+  ::testing::AssertionResult createFrameDir();
+  // Waits until frame `number` is whole (exactly `bytes` long), then reads it.
+  ::testing::AssertionResult waitFrame(int number, TgaImage& image,
+                                       long bytes = kFullFrameBytes);
+  // Types a key and waits for the frame it must record.
+  ::testing::AssertionResult keyRecords(KeySym keysym, int number, TgaImage& image,
+                                        long bytes = kFullFrameBytes);
+  // Redraws coalesce, so the number of frames a run of input gives is unknown. With recording
+  // on and the axes off, this types a to find the first frame drawn after all earlier input
+  // (the first with axes, scanning from `fromNumber`), then a again for a frame of the same
+  // state without axes, which it returns. Window of 800 by 800 unless `bytes` says otherwise.
+  ::testing::AssertionResult settledFrame(int fromNumber, int& number, TgaImage& image,
+                                          long bytes = kFullFrameBytes);
+  // X button (1 left, 2 middle, 3 right) pressed at `from`, moved to `to` in `steps` equal
+  // steps, released; window pixels.
+  void drag(int button, int fromX, int fromY, int toX, int toY, int steps = 8);
 
   XServer server;
   std::string workDir;
