@@ -1,0 +1,219 @@
+// Drags through the real motion callback: it re-tessellates and posts a redisplay, so it
+// needs the GLUT window.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "interact/picking.h"
+#include "model/basis.h"
+#include "support/gl_window.h"
+
+namespace {
+
+int displayCalls = 0;
+void countingDisplay() { ++displayCalls; }
+
+// Pumps GLUT until it has drawn a frame. Other test windows on the same display may cover
+// this one for a while, and GLUT holds back redisplays of a hidden window, so be patient.
+bool frameDrawnWithin(std::chrono::seconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (displayCalls == 0 && std::chrono::steady_clock::now() < deadline) {
+    glutMainLoopEvent();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return displayCalls > 0;
+}
+
+void resetCamera() {
+  const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
+  std::memcpy(cameraEye, eye, sizeof eye);
+  std::memcpy(cameraCenter, center, sizeof center);
+  std::memcpy(cameraUp, up, sizeof up);
+}
+
+bool sameBits(const double* a, const double* b, size_t count) {
+  return std::memcmp(a, b, count * sizeof(double)) == 0;
+}
+
+struct Snapshot {
+  double grid[kGridSize][kGridSize][3];
+  float eye[3], center[3], up[3];
+  int lastX, lastY;
+  Snapshot() {
+    std::memcpy(grid, controlPoints, sizeof grid);
+    std::memcpy(eye, cameraEye, sizeof eye);
+    std::memcpy(center, cameraCenter, sizeof center);
+    std::memcpy(up, cameraUp, sizeof up);
+    lastX = lastMouseX;
+    lastY = lastMouseY;
+  }
+  // Every control point but (row, col) as it was; row -1 compares all of them.
+  bool gridUnchangedExcept(int row, int col) const {
+    for (int i = 0; i < kGridSize; ++i)
+      for (int j = 0; j < kGridSize; ++j)
+        if ((i != row || j != col) && !sameBits(grid[i][j], controlPoints[i][j], 3)) return false;
+    return true;
+  }
+  bool cameraUnchanged() const {
+    return std::memcmp(eye, cameraEye, sizeof eye) == 0 && std::memcmp(center, cameraCenter, sizeof center) == 0 &&
+           std::memcmp(up, cameraUp, sizeof up) == 0;
+  }
+};
+
+class Drag : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureGlWindow();
+    reshape(800, 800);
+    initControlGrid();
+    resetCamera();
+    mouse(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
+  }
+  void TearDown() override {
+    mouse(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
+    initControlGrid();
+    resetCamera();
+  }
+};
+
+}  // namespace
+
+TEST_F(Drag, FrontViewMovesThePointToThePointer) {
+  mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 60, 460);
+  ASSERT_EQ(dragView, 0);
+  ASSERT_EQ(selectedRow, 0);
+  ASSERT_EQ(selectedCol, 0);
+  const Snapshot before;
+  const double z = controlPoints[0][0][2];
+  motion(400, 600);
+  EXPECT_EQ(controlPoints[0][0][0], 800.0);
+  EXPECT_EQ(controlPoints[0][0][1], 0.0);
+  EXPECT_TRUE(sameBits(&controlPoints[0][0][2], &z, 1));
+  EXPECT_TRUE(before.gridUnchangedExcept(0, 0));
+  // the corner sample is the corner control point, exactly
+  EXPECT_TRUE(sameBits(surfacePoints[0][0], controlPoints[0][0], 3));
+  // an orthographic drag leaves the camera and the camera pointer alone
+  EXPECT_TRUE(before.cameraUnchanged());
+  EXPECT_EQ(lastMouseX, before.lastX);
+  EXPECT_EQ(lastMouseY, before.lastY);
+  {  // far outside the window, by the same linear mapping
+    motion(-1000000, 1000000);
+    EXPECT_EQ(controlPoints[0][0][0], -4000000.0 - 800.0);
+    EXPECT_EQ(controlPoints[0][0][1], 800.0 + 4.0 * (400.0 - 1000000.0));
+    EXPECT_TRUE(sameBits(surfacePoints[0][0], controlPoints[0][0], 3));
+  }
+}
+
+TEST_F(Drag, FirstMotionSnapsThePickedPointOntoThePointer) {
+  // 16 units off still picks; the first motion at the same pixel puts the point under it.
+  mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 64, 460);
+  ASSERT_EQ(dragView, 0);
+  motion(64, 460);
+  EXPECT_EQ(controlPoints[0][0][0], -544.0);
+  EXPECT_EQ(controlPoints[0][0][1], 560.0);
+}
+
+TEST_F(Drag, TopViewKeepsY) {
+  // (0, 0) and (0, 3) share x and z, so the top view shows them as one: the later wins.
+  ASSERT_EQ(controlPoints[0][0][2], controlPoints[0][3][2]);
+  mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 60, 100);
+  ASSERT_EQ(dragView, 1);
+  ASSERT_EQ(selectedRow, 0);
+  ASSERT_EQ(selectedCol, 3);
+  const Snapshot before;
+  const double y = controlPoints[0][3][1];
+  motion(300, 700);
+  EXPECT_EQ(controlPoints[0][3][0], 400.0);
+  EXPECT_EQ(controlPoints[0][3][2], 2000.0);
+  EXPECT_TRUE(sameBits(&controlPoints[0][3][1], &y, 1));
+  EXPECT_TRUE(before.gridUnchangedExcept(0, 3));
+  EXPECT_TRUE(sameBits(surfacePoints[0][kSamples - 1], controlPoints[0][3], 3));
+}
+
+TEST_F(Drag, SideViewKeepsX) {
+  // (0, 0) and (3, 0) share z and y, so the side view shows them as one: the later wins.
+  mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 700, 460);
+  ASSERT_EQ(dragView, 2);
+  ASSERT_EQ(selectedRow, 3);
+  ASSERT_EQ(selectedCol, 0);
+  const Snapshot before;
+  const double x = controlPoints[3][0][0];
+  motion(500, 300);
+  EXPECT_EQ(controlPoints[3][0][2], 400.0);
+  EXPECT_EQ(controlPoints[3][0][1], 1200.0);
+  EXPECT_TRUE(sameBits(&controlPoints[3][0][0], &x, 1));
+  EXPECT_TRUE(before.gridUnchangedExcept(3, 0));
+  EXPECT_TRUE(sameBits(surfacePoints[kSamples - 1][0], controlPoints[3][0], 3));
+}
+
+TEST_F(Drag, MotionWithoutADragMovesNothingButRetessellates) {
+  // Moved behind the model's back: only a re-tessellation brings the surface along.
+  controlPoints[3][3][0] = 123.0;
+  controlPoints[3][3][2] = -77.0;
+  ASSERT_NE(surfacePoints[kSamples - 1][kSamples - 1][0], 123.0);
+  {  // no drag at all
+    const Snapshot before;
+    motion(123, 456);
+    EXPECT_TRUE(before.gridUnchangedExcept(-1, -1));
+    EXPECT_TRUE(before.cameraUnchanged());
+    EXPECT_EQ(lastMouseX, before.lastX);
+    EXPECT_EQ(lastMouseY, before.lastY);
+    EXPECT_TRUE(sameBits(surfacePoints[kSamples - 1][kSamples - 1], controlPoints[3][3], 3));
+  }
+  {  // a release of one of two held buttons ends the drag
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 60, 460);
+    mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 300, 300);
+    mouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 300, 300);
+    ASSERT_EQ(dragView, -1);
+    const Snapshot before;
+    motion(200, 700);
+    EXPECT_TRUE(before.gridUnchangedExcept(-1, -1));
+    EXPECT_TRUE(before.cameraUnchanged());
+  }
+}
+
+TEST_F(Drag, CameraDragMovesNoControlPoint) {
+  mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 600, 200);
+  ASSERT_EQ(dragView, 3);
+  controlPoints[0][0][1] = 999.0;  // not yet tessellated
+  const Snapshot before;
+  motion(600, 400);
+  EXPECT_NEAR(cameraEye[1], 1.0f, 1e-6);
+  EXPECT_NEAR(cameraUp[2], -1.0f, 1e-6);
+  EXPECT_EQ(lastMouseX, 200);
+  EXPECT_EQ(lastMouseY, 400);
+  EXPECT_TRUE(before.gridUnchangedExcept(-1, -1));
+  EXPECT_TRUE(sameBits(surfacePoints[0][0], controlPoints[0][0], 3));
+}
+
+TEST_F(Drag, EveryMotionPostsARedisplay) {
+  // Exposes from other windows make frame counts unreliable on a shared display, so each
+  // motion only has to bring a frame. That presses draw nothing is shown by the unit
+  // tests: there GLUT is never initialised and a redisplay request would end the process.
+  glutDisplayFunc(countingDisplay);
+  glutPopWindow();
+  const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+  while (std::chrono::steady_clock::now() < settle) glutMainLoopEvent();
+  struct Step {
+    const char* what;
+    int pressX, pressY;  // -1: no press
+    int x, y;
+  };
+  const Step steps[] = {
+      {"no drag", -1, -1, 10, 10},
+      {"point drag", 60, 460, 70, 470},
+      {"camera drag", 600, 200, 610, 210},
+  };
+  for (const Step& step : steps) {
+    if (step.pressX >= 0) mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, step.pressX, step.pressY);
+    displayCalls = 0;
+    motion(step.x, step.y);
+    EXPECT_TRUE(frameDrawnWithin(std::chrono::seconds(30))) << step.what;
+  }
+  glutDisplayFunc(display);
+}
