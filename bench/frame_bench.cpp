@@ -1,0 +1,132 @@
+// Whole-frame costs at 800 by 800: one display pass, one camera-drag motion event end to end,
+// and the start-up work up to the first finished frame. glFinish inside the timed loop makes
+// the GL's work count, and wall-clock time is reported since the GL may render on threads of
+// its own.
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "gl_context.h"
+#include "interact/picking.h"
+#include "model/basis.h"
+#include "render/cubemap.h"
+
+namespace {
+
+void defaultCamera() {
+  cameraEye[0] = 0.0f;
+  cameraEye[1] = 0.0f;
+  cameraEye[2] = 1.0f;
+  cameraCenter[0] = 0.0f;
+  cameraCenter[1] = 0.0f;
+  cameraCenter[2] = 0.0f;
+  cameraUp[0] = 0.0f;
+  cameraUp[1] = 1.0f;
+  cameraUp[2] = 0.0f;
+}
+
+// Sends stdout to /dev/null while the loader prints its line once per iteration.
+class QuietStdout {
+ public:
+  QuietStdout() {
+    std::fflush(stdout);
+    saved_ = dup(1);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    close(null);
+  }
+  ~QuietStdout() {
+    std::fflush(stdout);
+    dup2(saved_, 1);
+    close(saved_);
+  }
+
+ private:
+  int saved_;
+};
+
+}  // namespace
+
+static void BM_DisplayPass(benchmark::State& state) {
+  if (!ensureBenchWindow()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  initControlGrid();
+  defaultCamera();
+  showAxes = false;
+  display();
+  glFinish();
+  for (auto _ : state) {
+    display();
+    glFinish();
+  }
+}
+BENCHMARK(BM_DisplayPass)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A left-button drag in the camera view: the orbit step, re-tessellation and the redraw.
+// Every iteration starts from the same camera, so each one does the same work.
+static void BM_MotionEvent(benchmark::State& state) {
+  if (!ensureBenchWindow()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  initControlGrid();
+  defaultCamera();
+  showAxes = false;
+  mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 600, 200);
+  if (dragView != 3) {
+    state.SkipWithError("the press did not start a camera drag");
+    return;
+  }
+  const int startX = lastMouseX, startY = lastMouseY;
+  display();
+  glFinish();
+  for (auto _ : state) {
+    defaultCamera();
+    lastMouseX = startX;
+    lastMouseY = startY;
+    motion(612, 207);
+    display();
+    glFinish();
+  }
+  mouse(GLUT_LEFT_BUTTON, GLUT_UP, 612, 207);
+  defaultCamera();
+}
+BENCHMARK(BM_MotionEvent)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The start-up work after the window exists: the atlas (read, decoded, uploaded), the model
+// tables and the first tessellation, the camera, and the first frame, finished.
+static void BM_StartupToFirstFrame(benchmark::State& state) {
+  if (!ensureBenchWindow()) {
+    state.SkipWithError("no X display");
+    return;
+  }
+  if (access("cubemap.png", R_OK) != 0) {
+    state.SkipWithError("no cubemap.png in the working directory");
+    return;
+  }
+  showAxes = false;
+  GLuint cubemapTexture = 0;  // kept across iterations so each load releases the last one
+  {
+    QuietStdout quiet;
+    for (auto _ : state) {
+      loadCubemap(cubemapTexture);
+      initBinomials();
+      initBernstein();
+      initControlGrid();
+      defaultCamera();
+      display();
+      glFinish();
+    }
+  }
+  GLint width = 0;
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+  if (cubemapTexture == 0 || width == 0) state.SkipWithError("the atlas did not load");
+}
+BENCHMARK(BM_StartupToFirstFrame)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -1,0 +1,449 @@
+// The mirror patch on the real window: which atlas cell shows where, for several cameras,
+// predicted by rasterising the patch in the test; the untextured patch; the strips as the GL
+// receives them; the texture unit after the call.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <lodepng.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "app/state.h"
+#include "model/basis.h"
+#include "render/cubemap.h"
+#include "render/mirror.h"
+#include "render/views.h"
+#include "support/gl_window.h"
+
+namespace {
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+
+// Faces in the order -X, +X, -Y, +Y, -Z, +Z, with their atlas cells (column, row).
+enum Face { kMinusX, kPlusX, kMinusY, kPlusY, kMinusZ, kPlusZ };
+const int kFaceCell[6][2] = {{0, 1}, {2, 1}, {1, 2}, {1, 0}, {1, 1}, {3, 1}};
+const Rgb kFaceColour[6] = {{0, 255, 0},   {255, 255, 0}, {0, 255, 255},
+                            {255, 0, 0},   {0, 0, 255},   {255, 0, 255}};
+const Rgb kUnusedCell = {64, 64, 64};
+const Rgb kBackground = {255, 255, 255};  // the camera view's clear colour
+const char* const kFaceName[6] = {"-X", "+X", "-Y", "+Y", "-Z", "+Z"};
+constexpr int kCell = 32;  // atlas cell side in texels
+
+std::string show(Rgb c) {
+  return std::to_string(c.r) + "," + std::to_string(c.g) + "," + std::to_string(c.b);
+}
+
+Rgb pixelAt(const std::vector<unsigned char>& frame, int x, int y) {
+  const unsigned char* p = &frame[(static_cast<std::size_t>(y) * 800 + x) * 3];
+  return {p[0], p[1], p[2]};
+}
+
+// A 4 by 3 atlas of solid cells, written as cubemap.png in the working directory.
+void writeSolidAtlas() {
+  const unsigned w = 4 * kCell, h = 3 * kCell;
+  std::vector<unsigned char> px(w * h * 4);
+  for (unsigned y = 0; y < h; ++y) {
+    for (unsigned x = 0; x < w; ++x) {
+      Rgb c = kUnusedCell;
+      for (int f = 0; f < 6; ++f)
+        if (static_cast<int>(x) / kCell == kFaceCell[f][0] && static_cast<int>(y) / kCell == kFaceCell[f][1])
+          c = kFaceColour[f];
+      unsigned char* p = &px[(y * w + x) * 4];
+      p[0] = static_cast<unsigned char>(c.r);
+      p[1] = static_cast<unsigned char>(c.g);
+      p[2] = static_cast<unsigned char>(c.b);
+      p[3] = 255;
+    }
+  }
+  ASSERT_EQ(lodepng::encode("cubemap.png", px, w, h), 0u);
+}
+
+struct Camera {
+  const char* label;
+  float eye[3], center[3], up[3];
+};
+
+void applyCamera(const Camera& c) {
+  std::memcpy(cameraEye, c.eye, sizeof cameraEye);
+  std::memcpy(cameraCenter, c.center, sizeof cameraCenter);
+  std::memcpy(cameraUp, c.up, sizeof cameraUp);
+}
+
+void cross(const double a[3], const double b[3], double out[3]) {
+  out[0] = a[1] * b[2] - a[2] * b[1];
+  out[1] = a[2] * b[0] - a[0] * b[2];
+  out[2] = a[0] * b[1] - a[1] * b[0];
+}
+
+void normalise(double v[3]) {
+  const double len = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+  for (int i = 0; i < 3; ++i) v[i] /= len;
+}
+
+// Window position of a world point in the camera view of an 800 by 800 window, the look-at
+// frame of the camera over the quadrant at (400, 400): 4 world units per pixel.
+struct Projector {
+  double eye[3], side[3], up[3];
+  explicit Projector(const Camera& c) {
+    double f[3], u[3];
+    for (int i = 0; i < 3; ++i) {
+      eye[i] = c.eye[i];
+      f[i] = static_cast<double>(c.center[i]) - c.eye[i];
+      u[i] = c.up[i];
+    }
+    normalise(f);
+    cross(f, u, side);
+    normalise(side);
+    cross(side, f, up);
+  }
+  void project(const double p[3], double& x, double& y) const {
+    double sx = 0.0, sy = 0.0;
+    for (int i = 0; i < 3; ++i) {
+      sx += (p[i] - eye[i]) * side[i];
+      sy += (p[i] - eye[i]) * up[i];
+    }
+    x = 600.0 + sx / 4.0;
+    y = 600.0 + sy / 4.0;
+  }
+};
+
+// The face a unit normal mirrors the view direction into, or -1 when the reflection lies
+// within 10 % of a cell border (where filtering may mix cells).
+int mirroredFace(const double n[3], const Camera& c) {
+  double d[3];
+  for (int i = 0; i < 3; ++i) d[i] = static_cast<double>(c.center[i]) - c.eye[i];
+  const double dot = n[0] * d[0] + n[1] * d[1] + n[2] * d[2];
+  if (n[0] == 0.0 && n[1] == 0.0 && n[2] == 0.0) return -1;
+  double r[3];
+  for (int i = 0; i < 3; ++i) r[i] = d[i] - 2.0 * dot * n[i];
+  int axis = 0;
+  for (int i = 1; i < 3; ++i)
+    if (std::fabs(r[i]) > std::fabs(r[axis])) axis = i;
+  for (int i = 0; i < 3; ++i)
+    if (i != axis && std::fabs(r[i]) > 0.9 * std::fabs(r[axis])) return -1;
+  return 2 * axis + (r[axis] < 0.0 ? 0 : 1);
+}
+
+bool insideTriangle(const double a[2], const double b[2], const double c[2], double px, double py) {
+  const double e0 = (b[0] - a[0]) * (py - a[1]) - (b[1] - a[1]) * (px - a[0]);
+  const double e1 = (c[0] - b[0]) * (py - b[1]) - (c[1] - b[1]) * (px - b[0]);
+  const double e2 = (a[0] - c[0]) * (py - c[1]) - (a[1] - c[1]) * (px - c[0]);
+  return (e0 > 0 && e1 > 0 && e2 > 0) || (e0 < 0 && e1 < 0 && e2 < 0);
+}
+
+// What each pixel of the camera view should show: the colour of the last quad drawn over it
+// (there is no depth buffer), or kUnknown where a quad edge or a cell border is too close to
+// say.
+constexpr int kUnknown = -2;
+constexpr int kNothing = -1;
+
+std::vector<int> predictFaces(const Camera& cam) {
+  const Projector projector(cam);
+  static double window[kSamples][kSamples][2];
+  static int face[kSamples][kSamples];
+  for (int k = 0; k < kSamples; ++k)
+    for (int l = 0; l < kSamples; ++l) {
+      projector.project(surfacePoints[k][l], window[k][l][0], window[k][l][1]);
+      face[k][l] = mirroredFace(surfaceNormals[k][l], cam);
+    }
+  std::vector<int> state(400 * 400, kNothing);
+  const double offsets[5][2] = {{0.5, 0.5}, {0.1, 0.1}, {0.9, 0.1}, {0.1, 0.9}, {0.9, 0.9}};
+  for (int k = 1; k < kSamples; ++k) {
+    for (int l = 0; l + 1 < kSamples; ++l) {
+      // The quad's corners in strip order; either diagonal may split it.
+      const double* v0 = window[k - 1][l];
+      const double* v1 = window[k][l];
+      const double* v2 = window[k - 1][l + 1];
+      const double* v3 = window[k][l + 1];
+      const int f = face[k - 1][l];
+      const bool oneFace = f >= 0 && f == face[k][l] && f == face[k - 1][l + 1] && f == face[k][l + 1];
+      const double minX = std::fmin(std::fmin(v0[0], v1[0]), std::fmin(v2[0], v3[0]));
+      const double maxX = std::fmax(std::fmax(v0[0], v1[0]), std::fmax(v2[0], v3[0]));
+      const double minY = std::fmin(std::fmin(v0[1], v1[1]), std::fmin(v2[1], v3[1]));
+      const double maxY = std::fmax(std::fmax(v0[1], v1[1]), std::fmax(v2[1], v3[1]));
+      for (int py = std::max(400, static_cast<int>(std::floor(minY)));
+           py <= std::min(799, static_cast<int>(std::floor(maxY))); ++py) {
+        for (int px = std::max(400, static_cast<int>(std::floor(minX)));
+             px <= std::min(799, static_cast<int>(std::floor(maxX))); ++px) {
+          int hits = 0;
+          for (const auto& o : offsets) {
+            const double x = px + o[0], y = py + o[1];
+            const bool a = insideTriangle(v0, v1, v3, x, y) || insideTriangle(v0, v3, v2, x, y);
+            const bool b = insideTriangle(v0, v1, v2, x, y) || insideTriangle(v1, v3, v2, x, y);
+            if (a && b) ++hits;
+            else if (a || b) hits = -100;
+          }
+          int& s = state[(py - 400) * 400 + (px - 400)];
+          if (hits == 5)
+            s = oneFace ? f : kUnknown;
+          else if (hits != 0)
+            s = kUnknown;
+        }
+      }
+    }
+  }
+  return state;
+}
+
+class MirrorGl : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ensureGlWindow();
+    ASSERT_TRUE(resizeGlWindow(800, 800));
+    std::memcpy(eye_, cameraEye, sizeof eye_);
+    std::memcpy(center_, cameraCenter, sizeof center_);
+    std::memcpy(up_, cameraUp, sizeof up_);
+    showAxes_ = showAxes;
+    showAxes = false;
+    initControlGrid();
+  }
+  void TearDown() override {
+    std::memcpy(cameraEye, eye_, sizeof eye_);
+    std::memcpy(cameraCenter, center_, sizeof center_);
+    std::memcpy(cameraUp, up_, sizeof up_);
+    showAxes = showAxes_;
+  }
+
+  // Uploads the solid atlas through loadCubemap from a scratch working directory.
+  void loadSolidAtlas() {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    char dirTemplate[] = "/tmp/patchlume-mirror-XXXXXX";
+    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
+    ASSERT_EQ(chdir(dirTemplate), 0);
+    writeSolidAtlas();
+    GLuint slot = 0;
+    std::fflush(stdout);
+    loadCubemap(slot);
+    std::remove("cubemap.png");
+    ASSERT_EQ(chdir(cwd), 0);
+    rmdir(dirTemplate);
+    ASSERT_NE(slot, 0u);
+  }
+
+ private:
+  float eye_[3], center_[3], up_[3];
+  bool showAxes_ = false;
+};
+
+TEST_F(MirrorGl, DefaultCameraShowsThePlusZCellInTheMiddle) {
+  loadSolidAtlas();
+  Camera def = {"default", {0, 0, 1}, {0, 0, 0}, {0, 1, 0}};
+  applyCamera(def);
+  display();
+  const std::vector<unsigned char> frame = readBackRgb(0, 0, 800, 800);
+  // Window pixel (600, 200) from the top-left: the dome's top faces the eye.
+  EXPECT_EQ(show(pixelAt(frame, 600, 600)), show(kFaceColour[kPlusZ]));
+  EXPECT_EQ(show(pixelAt(frame, 599, 599)), show(kFaceColour[kPlusZ]));
+}
+
+TEST_F(MirrorGl, EveryPixelShowsTheFaceItsReflectionPredicts) {
+  GLint depthBits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+  if (depthBits != 0) GTEST_SKIP() << "the prediction assumes the last quad drawn wins";
+  loadSolidAtlas();
+  const Camera cameras[] = {
+      {"default", {0, 0, 1}, {0, 0, 0}, {0, 1, 0}},
+      {"from +X", {1, 0, 0}, {0, 0, 0}, {0, 1, 0}},
+      {"from +Y", {0, 1, 0}, {0, 0, 0}, {0, 0, -1}},
+      {"from below", {0, 0, -5}, {0, 0, 0}, {0, 1, 0}},
+      {"diagonal", {1, 1, 1}, {0, 0, 0}, {0, 1, 0}},
+      {"aside", {-2, 0.5f, 1}, {0.25f, 0, 0}, {0, 0, 1}},
+  };
+  std::set<int> allFaces;
+  for (const Camera& cam : cameras) {
+    applyCamera(cam);
+    display();
+    const std::vector<unsigned char> frame = readBackRgb(0, 0, 800, 800);
+    const std::vector<int> expected = predictFaces(cam);
+    int checked = 0, wrong = 0, background = 0;
+    std::set<int> faces;
+    for (int y = 0; y < 400; ++y) {
+      for (int x = 0; x < 400; ++x) {
+        const int e = expected[y * 400 + x];
+        if (e == kUnknown) continue;
+        const Rgb want = e == kNothing ? kBackground : kFaceColour[e];
+        const Rgb got = pixelAt(frame, 400 + x, 400 + y);
+        if (e == kNothing) ++background;
+        else {
+          ++checked;
+          faces.insert(e);
+        }
+        if (!(got == want) && ++wrong <= 5)
+          ADD_FAILURE() << cam.label << ": pixel (" << 400 + x << ", " << 400 + y << ") is "
+                        << show(got) << ", expected "
+                        << (e == kNothing ? "background" : kFaceName[e]) << " " << show(want);
+      }
+    }
+    EXPECT_EQ(wrong, 0) << cam.label;
+    EXPECT_GT(checked, 500) << cam.label << ": too few pixels could be predicted";
+    EXPECT_GT(background, 1000) << cam.label;
+    for (int f : faces) allFaces.insert(f);
+    std::printf("%s: %d pixels predicted, faces", cam.label, checked);
+    for (int f : faces) std::printf(" %s", kFaceName[f]);
+    std::printf("\n");
+  }
+  // Together the cameras see most of the environment.
+  EXPECT_GE(allFaces.size(), 5u);
+}
+
+TEST_F(MirrorGl, CameraMovesChangeTheMiddleFace) {
+  loadSolidAtlas();
+  struct Case {
+    Camera cam;
+    Face middle;
+  };
+  // Seen edge-on the middle ray meets the dome's two flanks, and with no depth buffer the
+  // flank drawn later wins. From +X that is the near one (the last strips lie at +X): it
+  // turns the horizontal view up, to +Z. From +Y it is the far one (each strip ends at -Y):
+  // it turns the view down, to -Z.
+  const Case cases[] = {{{"from +X", {1, 0, 0}, {0, 0, 0}, {0, 1, 0}}, kPlusZ},
+                        {{"from +Y", {0, 1, 0}, {0, 0, 0}, {0, 0, -1}}, kMinusZ},
+                        {{"from +Y, far", {0, 900, 0}, {0, 0, 0}, {0, 0, -1}}, kMinusZ}};
+  for (const Case& c : cases) {
+    applyCamera(c.cam);
+    display();
+    const std::vector<int> expected = predictFaces(c.cam);
+    // The predictable pixel nearest the middle of the camera view.
+    int best = -1, bestDistance = 1 << 30;
+    for (int y = 0; y < 400; ++y)
+      for (int x = 0; x < 400; ++x) {
+        const int dist = (x - 200) * (x - 200) + (y - 200) * (y - 200);
+        if (expected[y * 400 + x] >= 0 && dist < bestDistance) best = y * 400 + x, bestDistance = dist;
+      }
+    ASSERT_GE(best, 0) << c.cam.label;
+    // The exact middle lies near a cell border, where the filter mixes two cells.
+    EXPECT_LE(bestDistance, 30 * 30) << c.cam.label;
+    EXPECT_EQ(expected[best], c.middle) << c.cam.label;
+    unsigned char rgb[3];
+    backPixel(400 + best % 400, 400 + best / 400, rgb);
+    EXPECT_EQ(show({rgb[0], rgb[1], rgb[2]}), show(kFaceColour[c.middle]))
+        << c.cam.label << ": pixel " << 400 + best % 400 << "," << 400 + best / 400;
+  }
+}
+
+TEST_F(MirrorGl, WithoutATextureThePatchShowsThePlainColour) {
+  // Texture object 0 holds no image, as after a failed load.
+  glBindTexture(GL_TEXTURE_2D, 0);
+  applyCamera({"default", {0, 0, 1}, {0, 0, 0}, {0, 1, 0}});
+  display();
+  const std::vector<unsigned char> frame = readBackRgb(0, 0, 800, 800);
+  const std::vector<int> expected = predictFaces({"default", {0, 0, 1}, {0, 0, 0}, {0, 1, 0}});
+  int checked = 0, wrong = 0;
+  for (int y = 0; y < 400; y += 3) {
+    for (int x = 0; x < 400; x += 3) {
+      if (expected[y * 400 + x] < 0) continue;
+      ++checked;
+      const Rgb got = pixelAt(frame, 400 + x, 400 + y);
+      // The colour the side view's last control point leaves: (0.5, 0.5, 1.0).
+      if ((std::abs(got.r - 128) > 1 || std::abs(got.g - 128) > 1 || got.b != 255) && ++wrong <= 3)
+        ADD_FAILURE() << "pixel " << 400 + x << "," << 400 + y << " is " << show(got);
+    }
+  }
+  EXPECT_GT(checked, 200);
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(MirrorGl, LeavesTheTextureUnitDisabledAndStateAlone) {
+  loadSolidAtlas();
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  for (bool enabledBefore : {false, true}) {
+    setupView(3);
+    if (enabledBefore) glEnable(GL_TEXTURE_2D);
+    else glDisable(GL_TEXTURE_2D);
+    glColor3f(0.25f, 0.5f, 0.75f);
+    glMatrixMode(GL_MODELVIEW);
+    drawMirrorPatch();
+    EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE) << "enabled before: " << enabledBefore;
+    GLint after = -1, mode = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &after);
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(after, bound);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[0], 0.25f);
+    EXPECT_EQ(colour[1], 0.5f);
+    EXPECT_EQ(colour[2], 0.75f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  }
+}
+
+TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinates) {
+  // The primitives as the GL receives them, through feedback: window position, colour and
+  // texture coordinates of every vertex.
+  applyCamera({"default", {0, 0, 1}, {0, 0, 0}, {0, 1, 0}});
+  setupView(3);
+  std::vector<GLfloat> buffer(3000000);
+  glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+  glRenderMode(GL_FEEDBACK);
+  drawMirrorPatch();
+  const GLint used = glRenderMode(GL_RENDER);
+  ASSERT_GT(used, 0) << "feedback buffer overflow";
+
+  // In this view window x depends only on k and window y only on l.
+  std::vector<int> polygonsPerCell(128 * 128, 0);
+  std::vector<unsigned> cornersPerCell(128 * 128, 0);
+  int polygons = 0, badVertices = 0;
+  for (GLint i = 0; i < used;) {
+    const GLfloat token = buffer[i++];
+    ASSERT_EQ(token, static_cast<GLfloat>(GL_POLYGON_TOKEN)) << "at " << i;
+    const int count = static_cast<int>(buffer[i++]);
+    ASSERT_GE(count, 3);
+    int kMin = 1000, lMin = 1000;
+    int ks[8], ls[8];
+    for (int v = 0; v < count && v < 8; ++v, i += 11) {
+      const GLfloat* vertex = &buffer[i];
+      const double worldX = (vertex[0] - 600.0) * 4.0, worldY = (vertex[1] - 600.0) * 4.0;
+      const int k = static_cast<int>(std::lround((worldX / 560.0 + 1.0) * 64.0));
+      const int l = static_cast<int>(std::lround((1.0 - worldY / 560.0) * 64.0));
+      ASSERT_TRUE(k >= 0 && k < kSamples && l >= 0 && l < kSamples) << k << "," << l;
+      const double* p = surfacePoints[k][l];
+      const double* st = texCoords[k][l];
+      const bool placed = std::fabs(vertex[0] - (600.0 + p[0] / 4.0)) < 1e-3 &&
+                          std::fabs(vertex[1] - (600.0 + p[1] / 4.0)) < 1e-3;
+      const bool paired = vertex[7] == static_cast<GLfloat>(st[0]) &&
+                          vertex[8] == static_cast<GLfloat>(st[1]);
+      if ((!placed || !paired) && ++badVertices <= 5)
+        ADD_FAILURE() << "vertex of sample " << k << "," << l << " at " << vertex[0] << ","
+                      << vertex[1] << " with (s, t) " << vertex[7] << "," << vertex[8]
+                      << ", expected " << st[0] << "," << st[1];
+      ks[v] = k;
+      ls[v] = l;
+      kMin = std::min(kMin, k);
+      lMin = std::min(lMin, l);
+    }
+    ASSERT_LE(count, 8);
+    ASSERT_TRUE(kMin < 128 && lMin < 128);
+    unsigned corners = 0;
+    for (int v = 0; v < count; ++v) {
+      ASSERT_TRUE(ks[v] - kMin <= 1 && ls[v] - lMin <= 1) << "a polygon spans more than a cell";
+      corners |= 1u << ((ks[v] - kMin) * 2 + (ls[v] - lMin));
+    }
+    ++polygonsPerCell[kMin * 128 + lMin];
+    cornersPerCell[kMin * 128 + lMin] |= corners;
+    ++polygons;
+  }
+  EXPECT_EQ(badVertices, 0);
+  ASSERT_EQ(polygons % (128 * 128), 0) << polygons << " polygons";
+  const int each = polygons / (128 * 128);
+  int uneven = 0;
+  for (int c = 0; c < 128 * 128; ++c)
+    if (polygonsPerCell[c] != each || cornersPerCell[c] != 0xFu) ++uneven;
+  EXPECT_EQ(uneven, 0) << "cells drawn other than once, of " << each << " polygon(s) each";
+  EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
+}
+
+}  // namespace
