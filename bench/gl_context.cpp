@@ -32,8 +32,7 @@ bool ensureBenchWindow() {
   char* argv[] = {name, nullptr};
   glutInit(&argc, argv);
   initScene();
-  glutDisplayFunc(display);
-  glutReshapeFunc(reshape);
+  registerCallbacks();
   for (int i = 0; i < 50 && trackballRadius == 0.0; ++i) glutMainLoopEvent();
   ready = 1;
   return true;

@@ -11,11 +11,15 @@
 
 #include "app/shell.h"
 #include "app/state.h"
-#include "interact/picking.h"
 
 namespace {
 bool windowReady = false;
 std::string scratch;
+
+// The scratch directory goes when the process ends; tests remove what they put in it.
+void removeScratchDirectory() {
+  if (!scratch.empty()) rmdir(scratch.c_str());
+}
 }  // namespace
 
 void ensureGlWindow() {
@@ -25,17 +29,14 @@ void ensureGlWindow() {
   char dirTemplate[] = "/tmp/patchlume-gl-XXXXXX";
   ASSERT_NE(mkdtemp(dirTemplate), nullptr);
   scratch = dirTemplate;
+  std::atexit(removeScratchDirectory);
   ASSERT_EQ(chdir(dirTemplate), 0);
   int argc = 1;
   char name[] = "patchlume_gl_tests";
   char* argv[] = {name, nullptr};
   glutInit(&argc, argv);
   initScene();
-  glutDisplayFunc(display);
-  glutReshapeFunc(reshape);
-  glutKeyboardFunc(keyboard);
-  glutMouseFunc(mouse);
-  glutMotionFunc(motion);
+  registerCallbacks();
   windowReady = true;
   ASSERT_TRUE(resizeGlWindow(800, 800));
 }
