@@ -12,23 +12,12 @@
 #include "app/shell.h"
 #include "app/state.h"
 #include "gl_context.h"
+#include "interact/camera.h"
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "render/cubemap.h"
 
 namespace {
-
-void defaultCamera() {
-  cameraEye[0] = 0.0f;
-  cameraEye[1] = 0.0f;
-  cameraEye[2] = 1.0f;
-  cameraCenter[0] = 0.0f;
-  cameraCenter[1] = 0.0f;
-  cameraCenter[2] = 0.0f;
-  cameraUp[0] = 0.0f;
-  cameraUp[1] = 1.0f;
-  cameraUp[2] = 0.0f;
-}
 
 // Sends stdout to /dev/null while the loader prints its line once per iteration.
 class QuietStdout {
@@ -58,7 +47,7 @@ static void BM_DisplayPass(benchmark::State& state) {
     return;
   }
   initControlGrid();
-  defaultCamera();
+  setDefaultCamera();
   showAxes = false;
   display();
   glFinish();
@@ -77,7 +66,7 @@ static void BM_MotionEvent(benchmark::State& state) {
     return;
   }
   initControlGrid();
-  defaultCamera();
+  setDefaultCamera();
   showAxes = false;
   mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 600, 200);
   if (dragView != 3) {
@@ -88,7 +77,7 @@ static void BM_MotionEvent(benchmark::State& state) {
   display();
   glFinish();
   for (auto _ : state) {
-    defaultCamera();
+    setDefaultCamera();
     lastMouseX = startX;
     lastMouseY = startY;
     motion(612, 207);
@@ -96,7 +85,7 @@ static void BM_MotionEvent(benchmark::State& state) {
     glFinish();
   }
   mouse(GLUT_LEFT_BUTTON, GLUT_UP, 612, 207);
-  defaultCamera();
+  setDefaultCamera();
 }
 BENCHMARK(BM_MotionEvent)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -120,7 +109,7 @@ static void BM_StartupToFirstFrame(benchmark::State& state) {
       initBinomials();
       initBernstein();
       initControlGrid();
-      defaultCamera();
+      setDefaultCamera();
       display();
       glFinish();
     }

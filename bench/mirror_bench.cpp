@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/state.h"
+#include "interact/camera.h"
 #include "model/basis.h"
 #include "render/mirror.h"
 
@@ -12,12 +13,7 @@ void prepareDefaultScene() {
   initBinomials();
   initBernstein();
   initControlGrid();
-  cameraEye[0] = 0.0f;
-  cameraEye[1] = 0.0f;
-  cameraEye[2] = 1.0f;
-  cameraCenter[0] = 0.0f;
-  cameraCenter[1] = 0.0f;
-  cameraCenter[2] = 0.0f;
+  setDefaultCamera();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "app/state.h"
 #include "capture/screenshot.h"
+#include "interact/camera.h"
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "render/cubemap.h"
@@ -38,15 +39,7 @@ void initScene() {
   GLuint cubemapTexture = 0;
   loadCubemap(cubemapTexture);
 
-  cameraEye[0] = 0.0f;
-  cameraEye[1] = 0.0f;
-  cameraEye[2] = 1.0f;
-  cameraCenter[0] = 0.0f;
-  cameraCenter[1] = 0.0f;
-  cameraCenter[2] = 0.0f;
-  cameraUp[0] = 0.0f;
-  cameraUp[1] = 1.0f;
-  cameraUp[2] = 0.0f;
+  setDefaultCamera();
 }
 
 void registerCallbacks() {

@@ -90,6 +90,18 @@ void panStep(std::int64_t travelX, std::int64_t travelY) {
 
 }  // namespace
 
+void setDefaultCamera() {
+  cameraEye[0] = 0.0f;
+  cameraEye[1] = 0.0f;
+  cameraEye[2] = 1.0f;
+  cameraCenter[0] = 0.0f;
+  cameraCenter[1] = 0.0f;
+  cameraCenter[2] = 0.0f;
+  cameraUp[0] = 0.0f;
+  cameraUp[1] = 1.0f;
+  cameraUp[2] = 0.0f;
+}
+
 bool cameraIsSound(const float eye[3], const float center[3], const float up[3]) {
   for (int k = 0; k < 3; ++k) {
     if (!std::isfinite(eye[k]) || !std::isfinite(center[k]) || !std::isfinite(up[k])) return false;

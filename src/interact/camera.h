@@ -13,6 +13,10 @@ constexpr float kMaxCameraDistance = 1.0e9f;
 // coordinate): beyond it their float difference keeps too few bits to aim the camera.
 constexpr float kMaxCameraReach = 4096.0f;
 
+// The start-up camera: eye (0, 0, 1), look-at point at the origin, up (0, 1, 0), so the
+// camera view looks along -Z at the side towards which the initial dome bulges.
+void setDefaultCamera();
+
 // True when eye, look-at point and up vector are finite, the distance is within the bounds
 // above (with a factor 2 of slack for rounding), eye and look-at point are within reach, and
 // up is not parallel to the viewing direction. Every rotate and pan step must keep this.
