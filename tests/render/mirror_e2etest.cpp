@@ -4,13 +4,12 @@
 // left-button orbits that the trackball gives in closed form.
 #include <gtest/gtest.h>
 
-#include <lodepng.h>
-
 #include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "support/atlas.h"
 #include "support/x_session.h"
 
 namespace {
@@ -18,48 +17,15 @@ namespace {
 using e2e::Rgb;
 using e2e::TgaImage;
 
-enum Face { kPlusX, kMinusX, kPlusY, kMinusY, kPlusZ, kMinusZ, kFaceCount };
-const char* const kFaceNames[] = {"+X", "-X", "+Y", "-Y", "+Z", "-Z"};
-const Rgb kFaceColours[] = {{220, 40, 40},  {40, 200, 200}, {40, 200, 40},
-                            {200, 40, 200}, {40, 40, 220},  {220, 200, 40}};
-const Rgb kUnusedCell = {100, 100, 100};
+using support::kFaceNames;
+using support::kFlatFaceColours;
+using support::kMinusX;
+using support::kMinusY;
+using support::kMinusZ;
+using support::kPlusX;
+using support::kPlusY;
+using support::kPlusZ;
 constexpr int kCell = 64;  // texels a cell side: filtering stays well inside a cell
-
-// The atlas cross, 4 by 3 cells: +Y above -Z, then -X, -Z, +X, +Z, then -Y below -Z.
-bool writeCubemap(const std::string& path) {
-  int cellFace[3][4];
-  for (auto& row : cellFace)
-    for (int& cell : row) cell = -1;
-  cellFace[0][1] = kPlusY;
-  cellFace[1][0] = kMinusX;
-  cellFace[1][1] = kMinusZ;
-  cellFace[1][2] = kPlusX;
-  cellFace[1][3] = kPlusZ;
-  cellFace[2][1] = kMinusY;
-  const unsigned width = 4 * kCell, height = 3 * kCell;
-  std::vector<unsigned char> rgba(width * height * 4);
-  for (unsigned y = 0; y < height; ++y) {
-    for (unsigned x = 0; x < width; ++x) {
-      const int face = cellFace[y / kCell][x / kCell];
-      const Rgb c = face < 0 ? kUnusedCell : kFaceColours[face];
-      unsigned char* p = &rgba[(y * width + x) * 4];
-      p[0] = static_cast<unsigned char>(c.r);
-      p[1] = static_cast<unsigned char>(c.g);
-      p[2] = static_cast<unsigned char>(c.b);
-      p[3] = 255;
-    }
-  }
-  return lodepng::encode(path, rgba, width, height) == 0;
-}
-
-// The face a pixel shows, -1 when it is none of the six.
-int faceOf(Rgb p) {
-  for (int f = 0; f < kFaceCount; ++f) {
-    const Rgb& c = kFaceColours[f];
-    if (std::abs(p.r - c.r) <= 3 && std::abs(p.g - c.g) <= 3 && std::abs(p.b - c.b) <= 3) return f;
-  }
-  return -1;
-}
 
 using V3 = std::array<double, 3>;
 V3 sub(V3 a, V3 b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
@@ -154,7 +120,7 @@ class MirrorE2eTest : public e2e::AppSessionTest {
  protected:
   void startRecording(bool withCubemap = true) {
     if (withCubemap) {
-      ASSERT_TRUE(writeCubemap(path("cubemap.png")));
+      ASSERT_TRUE(support::writeFlatAtlas(path("cubemap.png"), kCell));
     }
     ASSERT_TRUE(createFrameDir());
     ASSERT_TRUE(launch(PATCHLUME_BINARY));
@@ -177,7 +143,7 @@ class MirrorE2eTest : public e2e::AppSessionTest {
         const int want = steadyFace(camera, px, py);
         if (want < 0) continue;
         ++checked;
-        const int got = faceOf(frame.at(px, py));
+        const int got = support::flatFaceOf(frame.at(px, py));
         if (got != want && ++wrong <= 10) {
           const Rgb p = frame.at(px, py);
           ADD_FAILURE() << "pixel (" << px << ", " << py << ") is (" << p.r << ", " << p.g
@@ -193,7 +159,7 @@ class MirrorE2eTest : public e2e::AppSessionTest {
   // The face at one pixel, with the prediction for it checked first.
   void expectFaceAt(const Camera& camera, int px, int py, int face) {
     ASSERT_EQ(steadyFace(camera, px, py, 2), face) << "the prediction itself";
-    EXPECT_TRUE(e2e::pixelNear(frame, px, py, kFaceColours[face], 3)) << kFaceNames[face];
+    EXPECT_TRUE(e2e::pixelNear(frame, px, py, kFlatFaceColours[face], 3)) << kFaceNames[face];
   }
 
   TgaImage frame;

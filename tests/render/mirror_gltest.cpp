@@ -3,7 +3,6 @@
 // receives them; the texture unit after the call.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
-#include <lodepng.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,23 +20,21 @@
 #include "render/cubemap.h"
 #include "render/mirror.h"
 #include "render/views.h"
+#include "support/atlas.h"
 #include "support/gl_window.h"
 
 namespace {
 
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-
-// Faces in the order -X, +X, -Y, +Y, -Z, +Z, with their atlas cells (column, row).
-enum Face { kMinusX, kPlusX, kMinusY, kPlusY, kMinusZ, kPlusZ };
-const int kFaceCell[6][2] = {{0, 1}, {2, 1}, {1, 2}, {1, 0}, {1, 1}, {3, 1}};
-const Rgb kFaceColour[6] = {{0, 255, 0},   {255, 255, 0}, {0, 255, 255},
-                            {255, 0, 0},   {0, 0, 255},   {255, 0, 255}};
-const Rgb kUnusedCell = {64, 64, 64};
+using support::kFaceNames;
+using support::kFlatFaceColours;
+using support::Rgb;
+using support::kMinusX;
+using support::kMinusY;
+using support::kMinusZ;
+using support::kPlusX;
+using support::kPlusY;
+using support::kPlusZ;
 const Rgb kBackground = {255, 255, 255};  // the camera view's clear colour
-const char* const kFaceName[6] = {"-X", "+X", "-Y", "+Y", "-Z", "+Z"};
 constexpr int kCell = 32;  // atlas cell side in texels
 
 std::string show(Rgb c) {
@@ -47,26 +44,6 @@ std::string show(Rgb c) {
 Rgb pixelAt(const std::vector<unsigned char>& frame, int x, int y) {
   const unsigned char* p = &frame[(static_cast<std::size_t>(y) * 800 + x) * 3];
   return {p[0], p[1], p[2]};
-}
-
-// A 4 by 3 atlas of solid cells, written as cubemap.png in the working directory.
-void writeSolidAtlas() {
-  const unsigned w = 4 * kCell, h = 3 * kCell;
-  std::vector<unsigned char> px(w * h * 4);
-  for (unsigned y = 0; y < h; ++y) {
-    for (unsigned x = 0; x < w; ++x) {
-      Rgb c = kUnusedCell;
-      for (int f = 0; f < 6; ++f)
-        if (static_cast<int>(x) / kCell == kFaceCell[f][0] && static_cast<int>(y) / kCell == kFaceCell[f][1])
-          c = kFaceColour[f];
-      unsigned char* p = &px[(y * w + x) * 4];
-      p[0] = static_cast<unsigned char>(c.r);
-      p[1] = static_cast<unsigned char>(c.g);
-      p[2] = static_cast<unsigned char>(c.b);
-      p[3] = 255;
-    }
-  }
-  ASSERT_EQ(lodepng::encode("cubemap.png", px, w, h), 0u);
 }
 
 struct Camera {
@@ -222,7 +199,7 @@ class MirrorGl : public ::testing::Test {
     char dirTemplate[] = "/tmp/patchlume-mirror-XXXXXX";
     ASSERT_NE(mkdtemp(dirTemplate), nullptr);
     ASSERT_EQ(chdir(dirTemplate), 0);
-    writeSolidAtlas();
+    ASSERT_TRUE(support::writeFlatAtlas("cubemap.png", kCell));
     GLuint slot = 0;
     std::fflush(stdout);
     loadCubemap(slot);
@@ -244,8 +221,8 @@ TEST_F(MirrorGl, DefaultCameraShowsThePlusZCellInTheMiddle) {
   display();
   const std::vector<unsigned char> frame = readBackRgb(0, 0, 800, 800);
   // Window pixel (600, 200) from the top-left: the dome's top faces the eye.
-  EXPECT_EQ(show(pixelAt(frame, 600, 600)), show(kFaceColour[kPlusZ]));
-  EXPECT_EQ(show(pixelAt(frame, 599, 599)), show(kFaceColour[kPlusZ]));
+  EXPECT_EQ(show(pixelAt(frame, 600, 600)), show(kFlatFaceColours[kPlusZ]));
+  EXPECT_EQ(show(pixelAt(frame, 599, 599)), show(kFlatFaceColours[kPlusZ]));
 }
 
 TEST_F(MirrorGl, EveryPixelShowsTheFaceItsReflectionPredicts) {
@@ -273,7 +250,7 @@ TEST_F(MirrorGl, EveryPixelShowsTheFaceItsReflectionPredicts) {
       for (int x = 0; x < 400; ++x) {
         const int e = expected[y * 400 + x];
         if (e == kUnknown) continue;
-        const Rgb want = e == kNothing ? kBackground : kFaceColour[e];
+        const Rgb want = e == kNothing ? kBackground : kFlatFaceColours[e];
         const Rgb got = pixelAt(frame, 400 + x, 400 + y);
         if (e == kNothing) ++background;
         else {
@@ -283,7 +260,7 @@ TEST_F(MirrorGl, EveryPixelShowsTheFaceItsReflectionPredicts) {
         if (!(got == want) && ++wrong <= 5)
           ADD_FAILURE() << cam.label << ": pixel (" << 400 + x << ", " << 400 + y << ") is "
                         << show(got) << ", expected "
-                        << (e == kNothing ? "background" : kFaceName[e]) << " " << show(want);
+                        << (e == kNothing ? "background" : kFaceNames[e]) << " " << show(want);
       }
     }
     EXPECT_EQ(wrong, 0) << cam.label;
@@ -291,7 +268,7 @@ TEST_F(MirrorGl, EveryPixelShowsTheFaceItsReflectionPredicts) {
     EXPECT_GT(background, 1000) << cam.label;
     for (int f : faces) allFaces.insert(f);
     std::printf("%s: %d pixels predicted, faces", cam.label, checked);
-    for (int f : faces) std::printf(" %s", kFaceName[f]);
+    for (int f : faces) std::printf(" %s", kFaceNames[f]);
     std::printf("\n");
   }
   // Together the cameras see most of the environment.
@@ -302,7 +279,7 @@ TEST_F(MirrorGl, CameraMovesChangeTheMiddleFace) {
   loadSolidAtlas();
   struct Case {
     Camera cam;
-    Face middle;
+    support::Face middle;
   };
   // Seen edge-on the middle ray meets the dome's two flanks, and with no depth buffer the
   // flank drawn later wins. From +X that is the near one (the last strips lie at +X): it
@@ -328,7 +305,7 @@ TEST_F(MirrorGl, CameraMovesChangeTheMiddleFace) {
     EXPECT_EQ(expected[best], c.middle) << c.cam.label;
     unsigned char rgb[3];
     backPixel(400 + best % 400, 400 + best / 400, rgb);
-    EXPECT_EQ(show({rgb[0], rgb[1], rgb[2]}), show(kFaceColour[c.middle]))
+    EXPECT_EQ(show({rgb[0], rgb[1], rgb[2]}), show(kFlatFaceColours[c.middle]))
         << c.cam.label << ": pixel " << 400 + best % 400 << "," << 400 + best / 400;
   }
 }

@@ -15,6 +15,8 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include "support/rgb.h"
+
 namespace e2e {
 
 // A private X server and the tests' own connection to it.
@@ -94,9 +96,7 @@ std::vector<std::string> listFiles(const std::string& dir);  // sorted names; em
 long fileSize(const std::string& path);                      // -1 when missing
 void sleepMs(int ms);
 
-struct Rgb {
-  int r, g, b;
-};
+using Rgb = support::Rgb;
 
 // An uncompressed 24-bit TGA as the program writes it: rows bottom-up, pixels B, G, R.
 struct TgaImage {

@@ -1,0 +1,30 @@
+// Flat-colour cube-map atlases: the six used cells of the 4 by 3 cross solid, each in its own
+// colour, every unused cell in one more, so a picture tells which cell each pixel came from.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/rgb.h"
+
+namespace support {
+
+// The cube faces in the order the mirror code numbers them, negative direction first.
+enum Face { kMinusX, kPlusX, kMinusY, kPlusY, kMinusZ, kPlusZ, kFaceCount };
+extern const char* const kFaceNames[kFaceCount];  // "-X", "+X", ...
+extern const int kFaceCells[kFaceCount][2];       // (column, row) of each face's cell
+
+// Six colours far apart from each other, from the unused grey and from the white background.
+extern const Rgb kFlatFaceColours[kFaceCount];
+extern const Rgb kFlatUnusedColour;
+
+// RGBA pixels, top row first, of an atlas of cells `cell` texels square.
+std::vector<unsigned char> flatAtlasRgba(int cell, const Rgb faces[kFaceCount], Rgb unused);
+// The same encoded as PNG at path; false when encoding or writing fails.
+bool writeFlatAtlas(const std::string& path, int cell, const Rgb faces[kFaceCount] = kFlatFaceColours,
+                    Rgb unused = kFlatUnusedColour);
+
+// The face whose colour p is within tolerance of in every channel, -1 for none.
+int flatFaceOf(Rgb p, const Rgb faces[kFaceCount] = kFlatFaceColours, int tolerance = 3);
+
+}  // namespace support
