@@ -23,6 +23,10 @@ double surfacePoints[kSamples][kSamples][3];
 double surfaceNormals[kSamples][kSamples][3];
 
 double texCoords[kSamples][kSamples][2];
+unsigned char texFaces[kSamples][kSamples];
+
+int atlasWidth = 0;
+int atlasHeight = 0;
 
 int frameCounter = 0;
 

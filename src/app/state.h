@@ -5,6 +5,7 @@
 constexpr int kGridSize = 4;     // control points per row and per column
 constexpr int kSamples = 129;    // samples per parametric direction, both ends included
 constexpr int kViewCount = 4;    // 0 front, 1 top, 2 side, 3 camera
+constexpr int kFaceCount = 6;    // cube faces: 0 -X, 1 +X, 2 -Y, 3 +Y, 4 -Z, 5 +Z
 
 // Three floats of the camera arithmetic.
 struct Vec3f {
@@ -43,6 +44,11 @@ extern double surfaceNormals[kSamples][kSamples][3];   // unit normals, or the z
 
 // Mirror (written by drawMirrorPatch)
 extern double texCoords[kSamples][kSamples][2];  // [k][l][s, t] into the cube-map atlas, 0..1
+extern unsigned char texFaces[kSamples][kSamples];  // [k][l] face whose cell texCoords is in, 0..5
+
+// Atlas (written by loadCubemap)
+extern int atlasWidth;   // texels across the loaded atlas, 0 while none is loaded
+extern int atlasHeight;  // texels down the loaded atlas, 0 while none is loaded
 
 // Capture (written by saveScreenshot)
 extern int frameCounter;  // files written this run, and the number of the next one, 0..1000

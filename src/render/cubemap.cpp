@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/state.h"
+
 namespace {
 
 // LodePNG's own error numbers stop below 100; these are ours.
@@ -81,6 +83,8 @@ void loadCubemap(GLuint& cubemapTexture) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width),
                static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  atlasWidth = static_cast<int>(width);
+  atlasHeight = static_cast<int>(height);
   std::printf("width: %d height: %d\n", static_cast<int>(width), static_cast<int>(height));
   std::fflush(stdout);
   std::free(bytes);

@@ -14,7 +14,8 @@ unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned ma
 
 // Reads "cubemap.png" from the working directory and uploads it as a GL_RGBA texture with
 // linear filters, GL_REPEAT wrapping and the GL_DECAL environment, left bound to
-// GL_TEXTURE_2D; prints "width: W height: H". When the file can't be read or decoded, or is
-// larger than the GL accepts, prints "Couldn't open file" and leaves the texture slot and the
-// texture state untouched. Needs a current GL context.
+// GL_TEXTURE_2D, its size kept in atlasWidth and atlasHeight; prints "width: W height: H".
+// When the file can't be read or decoded, or is larger than the GL accepts, prints "Couldn't
+// open file" and leaves the texture slot, the texture state and the kept size untouched.
+// Needs a current GL context.
 void loadCubemap(GLuint& cubemapTexture);

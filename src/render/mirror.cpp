@@ -11,63 +11,63 @@
 #endif
 
 #include "app/state.h"
+#include "render/seams.h"
 
 namespace {
 
 constexpr double kThird = 1.0 / 3.0;
 constexpr double kTwoThirds = 2.0 / 3.0;
-
-void cellCoordinates(double sLo, double sHi, double tLo, double tHi, double a, double b,
-                     double st[2]) {
-  st[0] = (sHi - sLo) * (a + 1.0) * 0.5 + sLo;
-  st[1] = (tHi - tLo) * (b + 1.0) * 0.5 + tLo;
-}
+static_assert(sizeof kFaceRules / sizeof kFaceRules[0] == kFaceCount, "a rule a face");
 
 }  // namespace
 
-void reflectionTexCoord(const double n[3], const float d[3], double st[2]) {
-  const float nx = static_cast<float>(n[0]);
-  const float ny = static_cast<float>(n[1]);
-  const float nz = static_cast<float>(n[2]);
-  const float dot = (ny * d[1] + nx * d[0]) + nz * d[2];
-  const float f = dot * -2.0f;
-  const float rx = nx * f + d[0];
-  const float ry = ny * f + d[1];
-  const float rz = nz * f + d[2];
-  const float root = static_cast<float>(std::sqrt(static_cast<double>((ry * ry + rx * rx) + rz * rz)));
-  const float g = 1.0f / root;
-  const double x = g * rx;
-  const double y = g * ry;
-  const double z = g * rz;
+void viewDirection(float d[3]) {
+  d[0] = cameraCenter[0] - cameraEye[0];
+  d[1] = cameraCenter[1] - cameraEye[1];
+  d[2] = cameraCenter[2] - cameraEye[2];
+}
+
+int directionFace(double x, double y, double z) {
   const double ax = std::fabs(x);
   const double ay = std::fabs(y);
   const double az = std::fabs(z);
+  if (ax > ay && ax > az) return x < 0.0 ? kFaceMinusX : kFacePlusX;
+  if (ay > az) return y < 0.0 ? kFaceMinusY : kFacePlusY;
+  return z < 0.0 ? kFaceMinusZ : kFacePlusZ;
+}
+
+void faceTexCoord(int face, double x, double y, double z, double st[2]) {
+  const FaceRule& rule = kFaceRules[face];
+  const double r[3] = {x, y, z};
+  const double major = std::fabs(r[rule.axis]);
+  const double a = rule.aSign * (r[rule.aAxis] / major);
+  const double b = rule.bSign * (r[rule.bAxis] / major);
+  st[0] = (rule.sHi - rule.sLo) * (a + 1.0) * 0.5 + rule.sLo;
+  st[1] = (rule.tHi - rule.tLo) * (b + 1.0) * 0.5 + rule.tLo;
+}
+
+int reflectionTexCoord(const double n[3], const float d[3], double st[2]) {
+  float r[3];
+  reflectView(n, d, r);
+  const float root =
+      static_cast<float>(std::sqrt(static_cast<double>((r[1] * r[1] + r[0] * r[0]) + r[2] * r[2])));
+  const float g = 1.0f / root;
+  const double x = g * r[0];
+  const double y = g * r[1];
+  const double z = g * r[2];
 
   // With the eye on the look-at point there is nothing to reflect (and an overflowing
   // length would leave no direction either): fall back to the middle of the +Z cell,
   // where the three-way tie rule would put a zero direction.
-  if (!(ax > 0.0 || ay > 0.0 || az > 0.0)) {
+  if (!(std::fabs(x) > 0.0 || std::fabs(y) > 0.0 || std::fabs(z) > 0.0)) {
     st[0] = 0.875;
     st[1] = 0.5;
-    return;
+    return kFacePlusZ;
   }
 
-  if (ax > ay && ax > az) {
-    if (x < 0.0)
-      cellCoordinates(0.0, 0.25, kThird, kTwoThirds, -(z / ax), -(y / ax), st);
-    else
-      cellCoordinates(0.5, 0.75, kThird, kTwoThirds, z / ax, -(y / ax), st);
-  } else if (ay > az) {
-    if (y < 0.0)
-      cellCoordinates(0.25, 0.5, kTwoThirds, 1.0, x / ay, z / ay, st);
-    else
-      cellCoordinates(0.25, 0.5, 0.0, kThird, x / ay, -(z / ay), st);
-  } else {
-    if (z < 0.0)
-      cellCoordinates(0.25, 0.5, kThird, kTwoThirds, x / az, -(y / az), st);
-    else
-      cellCoordinates(0.75, 1.0, kThird, kTwoThirds, -(x / az), -(y / az), st);
-  }
+  const int face = directionFace(x, y, z);
+  faceTexCoord(face, x, y, z, st);
+  return face;
 }
 
 #if defined(__SSE2__)
@@ -88,8 +88,8 @@ struct CellFormula {
 constexpr double kHalfThird = kThird * 0.5;
 constexpr double kHalfLowerSpan = (1.0 - kTwoThirds) * 0.5;  // the -Y cell: 1 - 2/3
 
-// By face, negative component first: -X, +X, -Y, +Y, -Z, +Z.
-alignas(16) constexpr CellFormula kCellFormulas[6] = {
+// By face number (kFaceMinusX first), so that a formula's byte offset over 48 is the face.
+alignas(16) constexpr CellFormula kCellFormulas[kFaceCount] = {
     {{-0.125, -kHalfThird}, {-1.0, -1.0}, {0.0, kThird}},
     {{0.125, -kHalfThird}, {1.0, -1.0}, {0.5, kThird}},
     {{0.125, kHalfLowerSpan}, {1.0, 1.0}, {0.25, kTwoThirds}},
@@ -117,10 +117,11 @@ constexpr int kBlock = 128;  // samples per block; 130 blocks cover all but the 
 // that the long chain of a sample (square root, reciprocal, quotients) overlaps with others.
 // The reflection is computed as there, except that the square root is taken in float: a
 // double root rounded to float is the same bits, double carrying more than twice float's
-// digits. The face is chosen by masks, as exact float comparisons. Samples whose squared
-// length is 0, infinite or NaN are redone by reflectionTexCoord afterwards; for all others
-// the root and its reciprocal are finite and non-zero, and so is the dominant component.
-void texCoordBlock(const double* n, double* out, const float d[3]) {
+// digits. The face is chosen by masks, as exact float comparisons, and stored in faces.
+// Samples whose squared length is 0, infinite or NaN are redone by reflectionTexCoord
+// afterwards; for all others the root and its reciprocal are finite and non-zero, and so is
+// the dominant component.
+void texCoordBlock(const double* n, double* out, unsigned char* faces, const float d[3]) {
   alignas(16) float quotientsOf[2 * kBlock];  // a's and b's component, by sample
   alignas(16) float majors[2 * kBlock];       // the dominant magnitude, twice
   alignas(16) int offsets[kBlock];            // byte offset of the face's formula
@@ -189,40 +190,93 @@ void texCoordBlock(const double* n, double* out, const float d[3]) {
         _mm_mul_pd(_mm_load_pd(cell.scale), _mm_add_pd(quotient, _mm_load_pd(cell.add))),
         _mm_load_pd(cell.lo));
     _mm_storeu_pd(out + 2 * j, st);
+    faces[j] = static_cast<unsigned char>(offsets[j] / static_cast<int>(sizeof(CellFormula)));
   }
 
   for (int r = 0; r < redoCount; ++r)
-    for (int j = redo[r]; j < redo[r] + 4; ++j) reflectionTexCoord(n + 3 * j, d, out + 2 * j);
+    for (int j = redo[r]; j < redo[r] + 4; ++j)
+      faces[j] = static_cast<unsigned char>(reflectionTexCoord(n + 3 * j, d, out + 2 * j));
 }
 
 }  // namespace
 #endif
 
 void computeTexCoords() {
-  const float d[3] = {cameraCenter[0] - cameraEye[0], cameraCenter[1] - cameraEye[1],
-                      cameraCenter[2] - cameraEye[2]};
+  float d[3];
+  viewDirection(d);
   constexpr int kCount = kSamples * kSamples;
   const double* normals = &surfaceNormals[0][0][0];
   double* out = &texCoords[0][0][0];
+  unsigned char* faces = &texFaces[0][0];
   int i = 0;
 #if defined(__SSE2__)
-  for (; i + kBlock <= kCount; i += kBlock) texCoordBlock(normals + 3 * i, out + 2 * i, d);
+  for (; i + kBlock <= kCount; i += kBlock)
+    texCoordBlock(normals + 3 * i, out + 2 * i, faces + i, d);
 #endif
-  for (; i < kCount; ++i) reflectionTexCoord(normals + 3 * i, d, out + 2 * i);
+  for (; i < kCount; ++i)
+    faces[i] = static_cast<unsigned char>(reflectionTexCoord(normals + 3 * i, d, out + 2 * i));
 }
+
+void drawQuadStrip(int k, int lFirst, int lEnd) {
+  if (lFirst == lEnd) return;
+  glBegin(GL_QUAD_STRIP);
+  for (int l = lFirst; l <= lEnd; ++l) {
+    glTexCoord2dv(texCoords[k - 1][l]);
+    glVertex3dv(surfacePoints[k - 1][l]);
+    glTexCoord2dv(texCoords[k][l]);
+    glVertex3dv(surfacePoints[k][l]);
+  }
+  glEnd();
+}
+
+namespace {
+
+// One quad whose corners lie on different faces, each one-face piece as a fan of triangles
+// from its first vertex, all in one GL_TRIANGLES: the GL joins consecutive GL_TRIANGLES
+// batches, where every GL_POLYGON would be a draw of its own. A quad that cannot be cut (a
+// corner without a finite reflection) is drawn as in the strips. Sets no GL state.
+void drawSeamQuad(int k, int l, const float d[3], double marginS, double marginT) {
+  SeamPiece pieces[kMaxQuadPieces];
+  const int count = splitQuadByFace(k, l, d, pieces);
+  if (count == 0) {
+    drawQuadStrip(k, l, l + 1);
+    return;
+  }
+  glBegin(GL_TRIANGLES);
+  for (int p = 0; p < count; ++p) {
+    const SeamPiece& piece = pieces[p];
+    double st[kMaxPieceVertices][2];
+    for (int v = 0; v < piece.count; ++v)
+      pieceTexCoord(piece.face, piece.vertices[v].direction, marginS, marginT, st[v]);
+    for (int v = 1; v + 1 < piece.count; ++v) {
+      const int fan[3] = {0, v, v + 1};
+      for (const int corner : fan) {
+        glTexCoord2dv(st[corner]);
+        glVertex3dv(piece.vertices[corner].position);
+      }
+    }
+  }
+  glEnd();
+}
+
+}  // namespace
 
 void drawMirrorPatch() {
   computeTexCoords();
+  float d[3];
+  viewDirection(d);
+  // Half a texel inside a cell, the linear filter reads that cell's texels alone.
+  const double marginS = atlasWidth > 0 ? 0.5 / atlasWidth : 0.0;
+  const double marginT = atlasHeight > 0 ? 0.5 / atlasHeight : 0.0;
   glEnable(GL_TEXTURE_2D);
   for (int k = 1; k < kSamples; ++k) {
-    glBegin(GL_QUAD_STRIP);
-    for (int l = 0; l < kSamples; ++l) {
-      glTexCoord2dv(texCoords[k - 1][l]);
-      glVertex3dv(surfacePoints[k - 1][l]);
-      glTexCoord2dv(texCoords[k][l]);
-      glVertex3dv(surfacePoints[k][l]);
+    int first = 0;  // first quad of the run of one-face quads not yet drawn
+    for (int l = nextStraddlingQuad(k, 0); l + 1 < kSamples; l = nextStraddlingQuad(k, l + 1)) {
+      drawQuadStrip(k, first, l);
+      drawSeamQuad(k, l, d, marginS, marginT);
+      first = l + 1;
     }
-    glEnd();
+    drawQuadStrip(k, first, kSamples - 1);
   }
   glDisable(GL_TEXTURE_2D);
 }

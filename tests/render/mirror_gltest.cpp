@@ -19,6 +19,7 @@
 #include "model/basis.h"
 #include "render/cubemap.h"
 #include "render/mirror.h"
+#include "render/seams.h"
 #include "render/views.h"
 #include "support/atlas.h"
 #include "support/gl_window.h"
@@ -379,6 +380,19 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinates) {
     ASSERT_EQ(token, static_cast<GLfloat>(GL_POLYGON_TOKEN)) << "at " << i;
     const int count = static_cast<int>(buffer[i++]);
     ASSERT_GE(count, 3);
+    // A quad whose corners reflect onto different faces is drawn in pieces of its own (see
+    // the seams tests): its polygons are told apart by the cell their middle lies in.
+    double kMiddle = 0.0, lMiddle = 0.0;
+    for (int v = 0; v < count; ++v) {
+      kMiddle += ((buffer[i + 11 * v] - 600.0) * 4.0 / 560.0 + 1.0) * 64.0 / count;
+      lMiddle += (1.0 - (buffer[i + 11 * v + 1] - 600.0) * 4.0 / 560.0) * 64.0 / count;
+    }
+    const int cellK = std::clamp(static_cast<int>(kMiddle), 0, 127);
+    const int cellL = std::clamp(static_cast<int>(lMiddle), 0, 127);
+    if (quadStraddlesFaces(cellK + 1, cellL)) {
+      i += 11 * count;
+      continue;
+    }
     int kMin = 1000, lMin = 1000;
     int ks[8], ls[8];
     for (int v = 0; v < count && v < 8; ++v, i += 11) {
@@ -414,11 +428,15 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinates) {
     ++polygons;
   }
   EXPECT_EQ(badVertices, 0);
-  ASSERT_EQ(polygons % (128 * 128), 0) << polygons << " polygons";
-  const int each = polygons / (128 * 128);
+  int stripCells = 0;
+  for (int c = 0; c < 128 * 128; ++c) stripCells += !quadStraddlesFaces(c / 128 + 1, c % 128);
+  ASSERT_EQ(polygons % stripCells, 0) << polygons << " polygons";
+  const int each = polygons / stripCells;
   int uneven = 0;
   for (int c = 0; c < 128 * 128; ++c)
-    if (polygonsPerCell[c] != each || cornersPerCell[c] != 0xFu) ++uneven;
+    if (!quadStraddlesFaces(c / 128 + 1, c % 128) &&
+        (polygonsPerCell[c] != each || cornersPerCell[c] != 0xFu))
+      ++uneven;
   EXPECT_EQ(uneven, 0) << "cells drawn other than once, of " << each << " polygon(s) each";
   EXPECT_EQ(glIsEnabled(GL_TEXTURE_2D), GL_FALSE);
 }

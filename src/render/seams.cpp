@@ -1,0 +1,298 @@
+// Cutting the mirror's face-straddling triangles into one-face pieces: a Sutherland-Hodgman
+// clip of each triangle, in reflection-direction space, by the planes that bound a face's
+// region, for every face the triangle reaches; where one plane alone parts two faces, one
+// walk round the triangle gives both pieces. Double precision throughout.
+#include "render/seams.h"
+
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "render/mirror.h"
+
+namespace {
+
+// The six planes through the cube's edges, as the value first + sign * second of a
+// direction: x - y, x + y, x - z, x + z, y - z, y + z. Multiplying by +-1 is exact, so a
+// value is the same bits as the plain difference or sum.
+constexpr int kPlaneCount = 6;
+constexpr int kPlaneFirst[kPlaneCount] = {0, 0, 0, 0, 1, 1};
+constexpr int kPlaneSecond[kPlaneCount] = {1, 1, 2, 2, 2, 2};
+constexpr double kPlaneSign[kPlaneCount] = {-1.0, 1.0, -1.0, 1.0, -1.0, 1.0};
+
+// By face, bit p set where the face's region needs plane p's value >= 0 (above) or <= 0
+// (below): +X is x >= |y| and x >= |z|, so x - y, x + y, x - z and x + z all >= 0.
+constexpr unsigned kNeedAbove[kFaceCount] = {0x00, 0x0F, 0x01, 0x32, 0x14, 0x28};
+constexpr unsigned kNeedBelow[kFaceCount] = {0x0F, 0x00, 0x32, 0x01, 0x28, 0x14};
+
+double planeValue(int plane, const double r[3]) {
+  return r[kPlaneFirst[plane]] + kPlaneSign[plane] * r[kPlaneSecond[plane]];
+}
+
+// Position first, then direction, component by component: an order of the two ends of an
+// edge that does not depend on which triangle, or which way round, the edge is walked.
+bool comesFirst(const SeamVertex& a, const SeamVertex& b) {
+  for (int c = 0; c < 3; ++c)
+    if (a.position[c] != b.position[c]) return a.position[c] < b.position[c];
+  for (int c = 0; c < 3; ++c)
+    if (a.direction[c] != b.direction[c]) return a.direction[c] < b.direction[c];
+  return false;
+}
+
+// Where the edge from p to q crosses a plane, written to `cut` and, unless null, to `twin`;
+// vp and vq are the ends' values of the plane, of opposite strict signs, either as they are
+// or both negated: value / (value - other) is the same bits either way.  Written component
+// by component: a whole vertex stored and reloaded at once would stall on store forwarding.
+void crossing(const SeamVertex& p, const SeamVertex& q, double vp, double vq, SeamVertex* cut,
+              SeamVertex* twin) {
+  const bool swap = comesFirst(q, p);
+  const SeamVertex& from = swap ? q : p;
+  const SeamVertex& to = swap ? p : q;
+  const double vFrom = swap ? vq : vp;
+  const double t = vFrom / (vFrom - (swap ? vp : vq));
+  for (int c = 0; c < 3; ++c) {
+    const double position = from.position[c] + t * (to.position[c] - from.position[c]);
+    const double direction = from.direction[c] + t * (to.direction[c] - from.direction[c]);
+    cut->position[c] = position;
+    cut->direction[c] = direction;
+    if (twin != nullptr) {
+      twin->position[c] = position;
+      twin->direction[c] = direction;
+    }
+  }
+}
+
+// The part of the convex polygon `in` where side * value >= 0, written to `out`; returns its
+// vertex count. A vertex on the plane is kept without a cut beside it, so none comes twice.
+int clipByPlane(const SeamVertex* in, int count, int plane, double side, SeamVertex* out) {
+  double values[kMaxPieceVertices];
+  for (int i = 0; i < count; ++i) values[i] = side * planeValue(plane, in[i].direction);
+  int kept = 0;
+  for (int i = 0; i < count; ++i) {
+    const int j = i + 1 == count ? 0 : i + 1;
+    // The bound holds for convex input; rounding cannot add more than it bounds, but a
+    // nearly flat sliver must not write past the array either.
+    if (values[i] >= 0.0 && kept < kMaxPieceVertices) out[kept++] = in[i];
+    const bool crosses = (values[i] > 0.0 && values[j] < 0.0) || (values[i] < 0.0 && values[j] > 0.0);
+    if (crosses && kept < kMaxPieceVertices) crossing(in[i], in[j], values[i], values[j], &out[kept++], nullptr);
+  }
+  return kept;
+}
+
+// The pieces of triangle (corners[tri[0]], corners[tri[1]], corners[tri[2]]) on the two
+// sides of a plane, which is the only plane cutting either face there: the parts of `face`
+// (where values, the corners' plane values signed for `face`, are >= 0) and of `other`,
+// those with 3 vertices or more, in that order; returns how many. The same vertices, in the
+// same order, as clipByPlane gives each face (or the triangle itself where nothing is cut
+// off), every cut computed once for both.
+int splitInTwo(const SeamVertex* corners, const int tri[3], const double* values, int face,
+               int other, SeamPiece pieces[2]) {
+  SeamPiece& near = pieces[0];
+  SeamPiece& far = pieces[1];
+  near.face = face;
+  far.face = other;
+  near.count = far.count = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int a = tri[i], b = tri[i == 2 ? 0 : i + 1];
+    if (values[a] >= 0.0) near.vertices[near.count++] = corners[a];
+    if (-values[a] >= 0.0) far.vertices[far.count++] = corners[a];
+    if ((values[a] > 0.0 && values[b] < 0.0) || (values[a] < 0.0 && values[b] > 0.0)) {
+      crossing(corners[a], corners[b], values[a], values[b], &near.vertices[near.count++],
+               &far.vertices[far.count++]);
+    }
+  }
+  if (near.count >= 3) return far.count >= 3 ? 2 : 1;
+  if (far.count < 3) return 0;
+  near.face = other;
+  near.count = far.count;
+  for (int v = 0; v < far.count; ++v) near.vertices[v] = far.vertices[v];
+  return 1;
+}
+
+// The plane values of `count` corners, signed so that `face`'s side is >= 0.
+void sideValues(const SeamVertex* corners, int count, int plane, int face, double* values) {
+  const double side = (kNeedAbove[face] & (1u << plane)) ? 1.0 : -1.0;
+  for (int c = 0; c < count; ++c) values[c] = side * planeValue(plane, corners[c].direction);
+}
+
+// The planes a direction lies strictly above and below, as bit sets (bit p for plane p).
+struct Sides {
+  unsigned above, below;
+};
+
+// The same bits as planeValue gives for each plane, two planes at a time where SSE2 is
+// there: the sign of a lane's comparison is its bit.
+Sides sidesOf(const double r[3]) {
+#if defined(__SSE2__)
+  const __m128d zero = _mm_setzero_pd();
+  const __m128d signs = _mm_set_pd(1.0, -1.0);  // lanes: low -, high +
+  const __m128d x = _mm_set1_pd(r[0]), y = _mm_set1_pd(r[1]);
+  const __m128d v01 = _mm_add_pd(x, _mm_mul_pd(signs, y));
+  const __m128d v23 = _mm_add_pd(x, _mm_mul_pd(signs, _mm_set1_pd(r[2])));
+  const __m128d v45 = _mm_add_pd(y, _mm_mul_pd(signs, _mm_set1_pd(r[2])));
+  const auto bits = [&](__m128d (*compare)(__m128d, __m128d)) {
+    return static_cast<unsigned>(_mm_movemask_pd(compare(v01, zero)) |
+                                 _mm_movemask_pd(compare(v23, zero)) << 2 |
+                                 _mm_movemask_pd(compare(v45, zero)) << 4);
+  };
+  return {bits(_mm_cmpgt_pd), bits(_mm_cmplt_pd)};
+#else
+  Sides sides = {0, 0};
+  for (int p = 0; p < kPlaneCount; ++p) {
+    const double value = planeValue(p, r);
+    sides.above |= static_cast<unsigned>(value > 0.0) << p;
+    sides.below |= static_cast<unsigned>(value < 0.0) << p;
+  }
+  return sides;
+#endif
+}
+
+// The faces whose regions corners on these sides can reach, as a bit set, and for each such
+// face the planes that cut it. All corners beyond one of a face's planes: the face holds
+// nothing of them. Planes with every corner on the face's side cannot cut; clipping by them
+// would only risk slivers from rounding.
+unsigned reachedFaces(unsigned anyAbove, unsigned anyBelow, unsigned allAbove,
+                      unsigned allBelow, unsigned cutsOf[kFaceCount]) {
+  unsigned reached = 0;
+  for (int face = 0; face < kFaceCount; ++face) {
+    if ((allBelow & kNeedAbove[face]) | (allAbove & kNeedBelow[face])) continue;
+    reached |= 1u << face;
+    cutsOf[face] = (anyBelow & kNeedAbove[face]) | (anyAbove & kNeedBelow[face]);
+  }
+  return reached;
+}
+
+// The common case: two faces reached, on the two sides of one plane that is the only cut of
+// either. Returns that plane with the two faces (lower number first), or -1.
+int lonePlane(unsigned reached, const unsigned cutsOf[kFaceCount], int* face, int* other) {
+  const unsigned rest = reached & (reached - 1);  // reached less its lowest face
+  if (rest == 0 || (rest & (rest - 1)) != 0) return -1;
+  *face = __builtin_ctz(reached);
+  *other = __builtin_ctz(rest);
+  const unsigned plane = cutsOf[*face];
+  if (plane != cutsOf[*other] || plane == 0 || (plane & (plane - 1)) != 0) return -1;
+  if (((kNeedAbove[*face] ^ kNeedAbove[*other]) & plane) == 0) return -1;
+  return __builtin_ctz(plane);
+}
+
+// splitTriangleByFace with the corners' sides already known.
+int splitTriangle(const SeamVertex triangle[3], const Sides* const sides[3],
+                  SeamPiece pieces[kFaceCount]) {
+  const unsigned anyAbove = sides[0]->above | sides[1]->above | sides[2]->above;
+  const unsigned anyBelow = sides[0]->below | sides[1]->below | sides[2]->below;
+  const unsigned allAbove = sides[0]->above & sides[1]->above & sides[2]->above;
+  const unsigned allBelow = sides[0]->below & sides[1]->below & sides[2]->below;
+  unsigned cutsOf[kFaceCount];
+  const unsigned reached = reachedFaces(anyAbove, anyBelow, allAbove, allBelow, cutsOf);
+  int face = 0, other = 0;
+  const int plane = lonePlane(reached, cutsOf, &face, &other);
+  if (plane >= 0) {
+    double values[3];
+    sideValues(triangle, 3, plane, face, values);
+    const int tri[3] = {0, 1, 2};
+    return splitInTwo(triangle, tri, values, face, other, pieces);
+  }
+  int count = 0;
+  for (int face = 0; face < kFaceCount; ++face) {
+    if (!(reached & (1u << face))) continue;
+    const unsigned cuts = cutsOf[face];
+    // Each clip reads the last one's output: the triangle, then two buffers in turn, the
+    // last clip writing the piece itself.
+    SeamPiece& piece = pieces[count];
+    SeamVertex scratch[2][kMaxPieceVertices];
+    const SeamVertex* in = triangle;
+    int n = 3;
+    unsigned left = cuts;
+    int next = 0;  // scratch buffer for the next clip that is not the last
+    for (int p = 0; left != 0 && n >= 3; ++p) {
+      if (!(left & (1u << p))) continue;
+      left &= ~(1u << p);
+      SeamVertex* out = left != 0 ? scratch[next] : piece.vertices;
+      next ^= 1;
+      n = clipByPlane(in, n, p, (kNeedAbove[face] & (1u << p)) ? 1.0 : -1.0, out);
+      in = out;
+    }
+    if (n < 3) continue;
+    if (cuts == 0)
+      for (int v = 0; v < 3; ++v) piece.vertices[v] = triangle[v];
+    piece.face = face;
+    piece.count = n;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+int splitTriangleByFace(const SeamVertex triangle[3], SeamPiece pieces[kFaceCount]) {
+  const Sides sides[3] = {sidesOf(triangle[0].direction), sidesOf(triangle[1].direction),
+                          sidesOf(triangle[2].direction)};
+  const Sides* const of[3] = {&sides[0], &sides[1], &sides[2]};
+  return splitTriangle(triangle, of, pieces);
+}
+
+void quadTriangles(int k, int l, int triangles[2][3]) {
+  const unsigned char faces[4] = {texFaces[k - 1][l], texFaces[k][l], texFaces[k - 1][l + 1],
+                                  texFaces[k][l + 1]};
+  // A corner of (k-1, l) or (k, l+1) alone on its face: the other diagonal keeps it in one
+  // triangle, so that only that triangle is cut.
+  const bool loneOnDiagonal = (faces[1] == faces[2] && faces[1] == faces[3] && faces[0] != faces[1]) ||
+                              (faces[0] == faces[1] && faces[0] == faces[2] && faces[3] != faces[0]);
+  static const int kAlongAD[2][3] = {{0, 1, 3}, {0, 3, 2}};
+  static const int kAlongBC[2][3] = {{0, 1, 2}, {1, 3, 2}};
+  std::memcpy(triangles, loneOnDiagonal ? kAlongBC : kAlongAD, sizeof kAlongAD);
+}
+
+int splitQuadByFace(int k, int l, const float d[3], SeamPiece pieces[kMaxQuadPieces]) {
+  // All four reflections first: stores into the corners between them would make the
+  // compiler reload the normals, and put the four in a row.
+  float r[4][3];
+  bool finite = true;
+  for (int c = 0; c < 4; ++c) {
+    reflectView(surfaceNormals[k - 1 + (c & 1)][l + (c >> 1)], d, r[c]);
+    // Zero times an infinity or a NaN is NaN, unequal to zero.
+    finite &= (r[c][0] * 0.0f == 0.0f) & (r[c][1] * 0.0f == 0.0f) & (r[c][2] * 0.0f == 0.0f);
+  }
+  if (!finite) return 0;
+  // Corners in strip order: (k-1, l), (k, l), (k-1, l+1), (k, l+1).
+  SeamVertex corners[4];
+  Sides sides[4];
+  for (int c = 0; c < 4; ++c) {
+    const double* position = surfacePoints[k - 1 + (c & 1)][l + (c >> 1)];
+    for (int i = 0; i < 3; ++i) {
+      corners[c].position[i] = position[i];
+      corners[c].direction[i] = r[c][i];
+    }
+    sides[c] = sidesOf(corners[c].direction);
+  }
+  int triangles[2][3];
+  quadTriangles(k, l, triangles);
+  const int* const first = triangles[0];
+  const int* const second = triangles[1];
+  // Where one plane alone parts two faces over the whole quad, it does so in either
+  // triangle: each splits in two, or lies on one side, as splitTriangle would find.
+  const unsigned anyAbove = sides[0].above | sides[1].above | sides[2].above | sides[3].above;
+  const unsigned anyBelow = sides[0].below | sides[1].below | sides[2].below | sides[3].below;
+  const unsigned allAbove = sides[0].above & sides[1].above & sides[2].above & sides[3].above;
+  const unsigned allBelow = sides[0].below & sides[1].below & sides[2].below & sides[3].below;
+  unsigned cutsOf[kFaceCount];
+  const unsigned reached = reachedFaces(anyAbove, anyBelow, allAbove, allBelow, cutsOf);
+  int face = 0, other = 0;
+  const int plane = lonePlane(reached, cutsOf, &face, &other);
+  if (plane >= 0) {
+    double values[4];
+    sideValues(corners, 4, plane, face, values);
+    const int count = splitInTwo(corners, first, values, face, other, pieces);
+    return count + splitInTwo(corners, second, values, face, other, pieces + count);
+  }
+  int count = 0;
+  for (const int* tri : triangles) {
+    const SeamVertex triangle[3] = {corners[tri[0]], corners[tri[1]], corners[tri[2]]};
+    const Sides* const of[3] = {&sides[tri[0]], &sides[tri[1]], &sides[tri[2]]};
+    count += splitTriangle(triangle, of, pieces + count);
+  }
+  return count;
+}
