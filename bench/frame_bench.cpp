@@ -1,4 +1,5 @@
-// Whole-frame costs at 800 by 800: one display pass, one camera-drag motion event end to end,
+// Whole-frame costs at 800 by 800: one display pass (and one with the patch in whole strips
+// beside it), one camera-drag motion event end to end,
 // and the start-up work up to the first finished frame. glFinish inside the timed loop makes
 // the GL's work count, and wall-clock time is reported since the GL may render on threads of
 // its own.
@@ -16,6 +17,7 @@
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "render/cubemap.h"
+#include "render/mirror.h"
 
 namespace {
 
@@ -39,9 +41,8 @@ class QuietStdout {
   int saved_;
 };
 
-}  // namespace
-
-static void BM_DisplayPass(benchmark::State& state) {
+// Display passes at the start-up camera, the camera view's patch drawn by drawPatch.
+void runDisplayPass(benchmark::State& state, void (*drawPatch)()) {
   if (!ensureBenchWindow()) {
     state.SkipWithError("no X display");
     return;
@@ -49,14 +50,34 @@ static void BM_DisplayPass(benchmark::State& state) {
   initControlGrid();
   setDefaultCamera();
   showAxes = false;
-  display();
+  displayWith(drawPatch);
   glFinish();
   for (auto _ : state) {
-    display();
+    displayWith(drawPatch);
     glFinish();
   }
 }
+
+// The patch as whole quad strips, its straddling quads textured straight across the atlas
+// like the others: the yardstick for what cutting those quads into pieces costs.
+void drawPatchInStrips() {
+  computeTexCoords();
+  glEnable(GL_TEXTURE_2D);
+  for (int k = 1; k < kSamples; ++k) drawQuadStrip(k, 0, kSamples - 1);
+  glDisable(GL_TEXTURE_2D);
+}
+
+}  // namespace
+
+static void BM_DisplayPass(benchmark::State& state) { runDisplayPass(state, drawMirrorPatch); }
 BENCHMARK(BM_DisplayPass)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Compare with BM_DisplayPass in one run, best interleaved:
+// --benchmark_enable_random_interleaving=true --benchmark_repetitions=10
+static void BM_DisplayPassStripsOnly(benchmark::State& state) {
+  runDisplayPass(state, drawPatchInStrips);
+}
+BENCHMARK(BM_DisplayPassStripsOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A left-button drag in the camera view: the orbit step, re-tessellation and the redraw.
 // Every iteration starts from the same camera, so each one does the same work.

@@ -1,11 +1,13 @@
 // Cost of the mirror's texture coordinates, recomputed for all 16,641 samples in every
-// camera-view pass, against the single-sample function called over the same grid.
+// camera-view pass, against the single-sample function called over the same grid; and of
+// cutting the quads that straddle a face border into one-face pieces.
 #include <benchmark/benchmark.h>
 
 #include "app/state.h"
 #include "interact/camera.h"
 #include "model/basis.h"
 #include "render/mirror.h"
+#include "render/seams.h"
 
 namespace {
 
@@ -44,3 +46,37 @@ static void BM_TexCoordsOneByOne(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kSamples * kSamples);
 }
 BENCHMARK(BM_TexCoordsOneByOne)->Unit(benchmark::kMicrosecond);
+
+// The work the straddling quads add to a camera-view pass at the start-up camera, outside
+// GL: finding them among the 16,384 quads, cutting them, and the pieces' atlas coordinates.
+static void BM_SeamPieces(benchmark::State& state) {
+  prepareDefaultScene();
+  computeTexCoords();
+  float d[3];
+  viewDirection(d);
+  int quads = 0, pieces = 0, vertices = 0;
+  for (auto _ : state) {
+    quads = pieces = vertices = 0;
+    for (int k = 1; k < kSamples; ++k) {
+      for (int l = nextStraddlingQuad(k, 0); l + 1 < kSamples; l = nextStraddlingQuad(k, l + 1)) {
+        SeamPiece cut[kMaxQuadPieces];
+        const int count = splitQuadByFace(k, l, d, cut);
+        ++quads;
+        pieces += count;
+        for (int p = 0; p < count; ++p) {
+          for (int v = 0; v < cut[p].count; ++v) {
+            double st[2];
+            pieceTexCoord(cut[p].face, cut[p].vertices[v].direction, 0.5 / 1024, 0.5 / 768, st);
+            benchmark::DoNotOptimize(st);
+          }
+          vertices += cut[p].count;
+        }
+      }
+    }
+    benchmark::ClobberMemory();
+  }
+  state.counters["straddling"] = quads;
+  state.counters["pieces"] = pieces;
+  state.counters["vertices"] = vertices;
+}
+BENCHMARK(BM_SeamPieces)->Unit(benchmark::kMicrosecond);

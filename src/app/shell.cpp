@@ -50,13 +50,15 @@ void registerCallbacks() {
   glutMotionFunc(motion);
 }
 
-void display() {
+void display() { displayWith(drawMirrorPatch); }
+
+void displayWith(void (*drawPatch)()) {
   glEnable(GL_SCISSOR_TEST);
   for (int view = 0; view < kViewCount; ++view) {
     setupView(view);
     if (view == 3) {
       // No colour is set here: the patch keeps the one the side view's last point left.
-      drawMirrorPatch();
+      drawPatch();
     } else {
       drawControlNet();
     }

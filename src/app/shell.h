@@ -14,6 +14,10 @@ void registerCallbacks();
 // Leaves the scissor test off, the depth test on, the matrix mode GL_PROJECTION.
 void display();
 
+// The display pass with drawPatch in place of drawMirrorPatch, which must leave the GL state
+// as that does: display() is displayWith(drawMirrorPatch); benchmarks compare other drawings.
+void displayWith(void (*drawPatch)());
+
 // Stores the new drawing-area size (pixels) and the trackball radius; sets no GL state.
 void reshape(int width, int height);
 
