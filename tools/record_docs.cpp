@@ -1,0 +1,58 @@
+// Records the README's two pictures with the real viewer in the default environment:
+// docs/mirror.png, the camera view at start-up, and docs/frame.png, the whole window after a
+// control point is dragged in the front view and the camera is orbited, axes on. A tool, not
+// a test: run build/tests/record_docs (PATCHLUME_DOCS_DIR overrides the folder written to).
+// Needs Xvfb; the PNG files are encoded by LodePNG.
+#include <gtest/gtest.h>
+#include <lodepng.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "support/x_session.h"
+
+namespace {
+
+std::string docsDir() {
+  const char* dir = std::getenv("PATCHLUME_DOCS_DIR");
+  return dir != nullptr && *dir != '\0' ? dir : PATCHLUME_SOURCE_DIR "/docs";
+}
+
+// The w by h pixels of the frame from (x, y) (top-left origin), as an 8-bit RGB PNG.
+bool writePng(const e2e::TgaImage& frame, int x, int y, int w, int h, const std::string& path) {
+  std::vector<unsigned char> rgb;
+  for (int row = y; row < y + h; ++row) {
+    for (int column = x; column < x + w; ++column) {
+      const e2e::Rgb p = frame.at(column, row);
+      rgb.insert(rgb.end(), {static_cast<unsigned char>(p.r), static_cast<unsigned char>(p.g),
+                             static_cast<unsigned char>(p.b)});
+    }
+  }
+  return lodepng::encode(path, rgb, static_cast<unsigned>(w), static_cast<unsigned>(h), LCT_RGB) == 0;
+}
+
+class RecordDocs : public e2e::AppSessionTest {};
+
+TEST_F(RecordDocs, MirrorAndFrame) {
+  ASSERT_TRUE(e2e::copyFile(PATCHLUME_ASSETS "/cubemap.png", path("cubemap.png")));
+  ASSERT_TRUE(createFrameDir());
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  e2e::TgaImage frame;
+  ASSERT_TRUE(keyRecords(XK_s, 0, frame));
+  // The camera view is the top-right quadrant of the 800 by 800 window.
+  ASSERT_TRUE(writePng(frame, 400, 0, 400, 400, docsDir() + "/mirror.png"));
+
+  drag(1, 153, 553, 120, 500);     // control point (1, 1) of the front view, up and left
+  drag(1, 600, 200, 630, 160, 10);  // the eye orbits down and to the left
+  key(XK_a);
+  // X delivers the a after the drags, so the first frame with axes shows them all.
+  int number = 1;
+  for (;; ++number) {
+    ASSERT_TRUE(waitFrame(number, frame));
+    if (e2e::frameShowsAxes(frame)) break;
+  }
+  ASSERT_TRUE(writePng(frame, 0, 0, 800, 800, docsDir() + "/frame.png"));
+}
+
+}  // namespace
