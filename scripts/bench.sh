@@ -18,6 +18,7 @@ goals = {
     "BM_UpdateSurface": 0.25,
     "BM_TexCoords": 0.1,
     "BM_DisplayPass": 6.0,
+    "BM_SeamPieces": 0.05,
     "BM_MotionEvent": 100.0,
     "BM_StartupToFirstFrame": 100.0,
 }

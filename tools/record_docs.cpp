@@ -35,11 +35,8 @@ bool writePng(const e2e::TgaImage& frame, int x, int y, int w, int h, const std:
 class RecordDocs : public e2e::AppSessionTest {};
 
 TEST_F(RecordDocs, MirrorAndFrame) {
-  ASSERT_TRUE(e2e::copyFile(PATCHLUME_ASSETS "/cubemap.png", path("cubemap.png")));
-  ASSERT_TRUE(createFrameDir());
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
   e2e::TgaImage frame;
-  ASSERT_TRUE(keyRecords(XK_s, 0, frame));
+  ASSERT_TRUE(launchRecording(PATCHLUME_BINARY, PATCHLUME_ASSETS "/cubemap.png", frame));
   // The camera view is the top-right quadrant of the 800 by 800 window.
   ASSERT_TRUE(writePng(frame, 400, 0, 400, 400, docsDir() + "/mirror.png"));
 

@@ -150,55 +150,64 @@ Sides sidesOf(const double r[3]) {
 #endif
 }
 
-// The faces whose regions corners on these sides can reach, as a bit set, and for each such
+// The faces whose regions corners on these sides can reach (a bit set), and for each such
 // face the planes that cut it. All corners beyond one of a face's planes: the face holds
 // nothing of them. Planes with every corner on the face's side cannot cut; clipping by them
 // would only risk slivers from rounding.
-unsigned reachedFaces(unsigned anyAbove, unsigned anyBelow, unsigned allAbove,
-                      unsigned allBelow, unsigned cutsOf[kFaceCount]) {
-  unsigned reached = 0;
+struct Reach {
+  unsigned faces;
+  unsigned cutsOf[kFaceCount];
+};
+
+Reach reachOf(const Sides* sides, int count) {
+  unsigned anyAbove = 0, anyBelow = 0, allAbove = 0x3F, allBelow = 0x3F;
+  for (int c = 0; c < count; ++c) {
+    anyAbove |= sides[c].above;
+    anyBelow |= sides[c].below;
+    allAbove &= sides[c].above;
+    allBelow &= sides[c].below;
+  }
+  Reach reach;
+  reach.faces = 0;
   for (int face = 0; face < kFaceCount; ++face) {
     if ((allBelow & kNeedAbove[face]) | (allAbove & kNeedBelow[face])) continue;
-    reached |= 1u << face;
-    cutsOf[face] = (anyBelow & kNeedAbove[face]) | (anyAbove & kNeedBelow[face]);
+    reach.faces |= 1u << face;
+    reach.cutsOf[face] = (anyBelow & kNeedAbove[face]) | (anyAbove & kNeedBelow[face]);
   }
-  return reached;
+  return reach;
 }
 
 // The common case: two faces reached, on the two sides of one plane that is the only cut of
-// either. Returns that plane with the two faces (lower number first), or -1.
-int lonePlane(unsigned reached, const unsigned cutsOf[kFaceCount], int* face, int* other) {
-  const unsigned rest = reached & (reached - 1);  // reached less its lowest face
+// either. Then every triangle of these corners splits in two there, or lies on one side, as
+// the clipping would find: returns the pieces of the triangles (corner numbers, in turn),
+// or -1 where the case does not hold.
+int splitAtLonePlane(const SeamVertex* corners, int count, const Reach& reach,
+                     const int (*triangles)[3], int triangleCount, SeamPiece* pieces) {
+  const unsigned rest = reach.faces & (reach.faces - 1);  // less the lowest face
   if (rest == 0 || (rest & (rest - 1)) != 0) return -1;
-  *face = __builtin_ctz(reached);
-  *other = __builtin_ctz(rest);
-  const unsigned plane = cutsOf[*face];
-  if (plane != cutsOf[*other] || plane == 0 || (plane & (plane - 1)) != 0) return -1;
-  if (((kNeedAbove[*face] ^ kNeedAbove[*other]) & plane) == 0) return -1;
-  return __builtin_ctz(plane);
+  const int face = __builtin_ctz(reach.faces), other = __builtin_ctz(rest);
+  const unsigned plane = reach.cutsOf[face];
+  if (plane != reach.cutsOf[other] || plane == 0 || (plane & (plane - 1)) != 0) return -1;
+  if (((kNeedAbove[face] ^ kNeedAbove[other]) & plane) == 0) return -1;
+  double values[4];
+  sideValues(corners, count, __builtin_ctz(plane), face, values);
+  int made = 0;
+  for (int t = 0; t < triangleCount; ++t)
+    made += splitInTwo(corners, triangles[t], values, face, other, pieces + made);
+  return made;
 }
 
 // splitTriangleByFace with the corners' sides already known.
-int splitTriangle(const SeamVertex triangle[3], const Sides* const sides[3],
+int splitTriangle(const SeamVertex triangle[3], const Sides sides[3],
                   SeamPiece pieces[kFaceCount]) {
-  const unsigned anyAbove = sides[0]->above | sides[1]->above | sides[2]->above;
-  const unsigned anyBelow = sides[0]->below | sides[1]->below | sides[2]->below;
-  const unsigned allAbove = sides[0]->above & sides[1]->above & sides[2]->above;
-  const unsigned allBelow = sides[0]->below & sides[1]->below & sides[2]->below;
-  unsigned cutsOf[kFaceCount];
-  const unsigned reached = reachedFaces(anyAbove, anyBelow, allAbove, allBelow, cutsOf);
-  int face = 0, other = 0;
-  const int plane = lonePlane(reached, cutsOf, &face, &other);
-  if (plane >= 0) {
-    double values[3];
-    sideValues(triangle, 3, plane, face, values);
-    const int tri[3] = {0, 1, 2};
-    return splitInTwo(triangle, tri, values, face, other, pieces);
-  }
+  const Reach reach = reachOf(sides, 3);
+  const int whole[1][3] = {{0, 1, 2}};
+  const int split = splitAtLonePlane(triangle, 3, reach, whole, 1, pieces);
+  if (split >= 0) return split;
   int count = 0;
   for (int face = 0; face < kFaceCount; ++face) {
-    if (!(reached & (1u << face))) continue;
-    const unsigned cuts = cutsOf[face];
+    if (!(reach.faces & (1u << face))) continue;
+    const unsigned cuts = reach.cutsOf[face];
     // Each clip reads the last one's output: the triangle, then two buffers in turn, the
     // last clip writing the piece itself.
     SeamPiece& piece = pieces[count];
@@ -230,8 +239,7 @@ int splitTriangle(const SeamVertex triangle[3], const Sides* const sides[3],
 int splitTriangleByFace(const SeamVertex triangle[3], SeamPiece pieces[kFaceCount]) {
   const Sides sides[3] = {sidesOf(triangle[0].direction), sidesOf(triangle[1].direction),
                           sidesOf(triangle[2].direction)};
-  const Sides* const of[3] = {&sides[0], &sides[1], &sides[2]};
-  return splitTriangle(triangle, of, pieces);
+  return splitTriangle(triangle, sides, pieces);
 }
 
 void quadTriangles(int k, int l, int triangles[2][3]) {
@@ -270,28 +278,13 @@ int splitQuadByFace(int k, int l, const float d[3], SeamPiece pieces[kMaxQuadPie
   }
   int triangles[2][3];
   quadTriangles(k, l, triangles);
-  const int* const first = triangles[0];
-  const int* const second = triangles[1];
-  // Where one plane alone parts two faces over the whole quad, it does so in either
-  // triangle: each splits in two, or lies on one side, as splitTriangle would find.
-  const unsigned anyAbove = sides[0].above | sides[1].above | sides[2].above | sides[3].above;
-  const unsigned anyBelow = sides[0].below | sides[1].below | sides[2].below | sides[3].below;
-  const unsigned allAbove = sides[0].above & sides[1].above & sides[2].above & sides[3].above;
-  const unsigned allBelow = sides[0].below & sides[1].below & sides[2].below & sides[3].below;
-  unsigned cutsOf[kFaceCount];
-  const unsigned reached = reachedFaces(anyAbove, anyBelow, allAbove, allBelow, cutsOf);
-  int face = 0, other = 0;
-  const int plane = lonePlane(reached, cutsOf, &face, &other);
-  if (plane >= 0) {
-    double values[4];
-    sideValues(corners, 4, plane, face, values);
-    const int count = splitInTwo(corners, first, values, face, other, pieces);
-    return count + splitInTwo(corners, second, values, face, other, pieces + count);
-  }
+  // One plane alone parting two faces over the whole quad parts them in either triangle.
+  const int split = splitAtLonePlane(corners, 4, reachOf(sides, 4), triangles, 2, pieces);
+  if (split >= 0) return split;
   int count = 0;
   for (const int* tri : triangles) {
     const SeamVertex triangle[3] = {corners[tri[0]], corners[tri[1]], corners[tri[2]]};
-    const Sides* const of[3] = {&sides[tri[0]], &sides[tri[1]], &sides[tri[2]]};
+    const Sides of[3] = {sides[tri[0]], sides[tri[1]], sides[tri[2]]};
     count += splitTriangle(triangle, of, pieces + count);
   }
   return count;

@@ -23,6 +23,7 @@
 #include "render/views.h"
 #include "support/atlas.h"
 #include "support/gl_window.h"
+#include "support/camera_view_gltest.h"
 
 namespace {
 
@@ -174,24 +175,8 @@ std::vector<int> predictFaces(const Camera& cam) {
   return state;
 }
 
-class MirrorGl : public ::testing::Test {
+class MirrorGl : public support::CameraViewGlTest {
  protected:
-  void SetUp() override {
-    ensureGlWindow();
-    ASSERT_TRUE(resizeGlWindow(800, 800));
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
-    std::memcpy(up_, cameraUp, sizeof up_);
-    showAxes_ = showAxes;
-    showAxes = false;
-    initControlGrid();
-  }
-  void TearDown() override {
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
-    std::memcpy(cameraUp, up_, sizeof up_);
-    showAxes = showAxes_;
-  }
 
   // Uploads the solid atlas through loadCubemap from a scratch working directory.
   void loadSolidAtlas() {
@@ -209,10 +194,6 @@ class MirrorGl : public ::testing::Test {
     rmdir(dirTemplate);
     ASSERT_NE(slot, 0u);
   }
-
- private:
-  float eye_[3], center_[3], up_[3];
-  bool showAxes_ = false;
 };
 
 TEST_F(MirrorGl, DefaultCameraShowsThePlusZCellInTheMiddle) {

@@ -19,6 +19,7 @@
 #include "render/views.h"
 #include "support/atlas.h"
 #include "support/gl_window.h"
+#include "support/camera_view_gltest.h"
 
 namespace {
 
@@ -117,17 +118,11 @@ std::vector<int> predictFaces(int* seamPixels) {
   return faces;
 }
 
-class SeamsGl : public ::testing::Test {
+class SeamsGl : public support::CameraViewGlTest {
  protected:
   void SetUp() override {
-    ensureGlWindow();
-    ASSERT_TRUE(resizeGlWindow(800, 800));
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
-    std::memcpy(up_, cameraUp, sizeof up_);
-    showAxes_ = showAxes;
-    showAxes = false;
-    initControlGrid();
+    CameraViewGlTest::SetUp();
+    if (HasFatalFailure()) return;
     // The working directory is the window's scratch one, which holds no other atlas.
     ASSERT_TRUE(support::writeFlatAtlas("cubemap.png", kCell));
     GLuint slot = 0;
@@ -137,16 +132,9 @@ class SeamsGl : public ::testing::Test {
     ASSERT_NE(slot, 0u);
   }
   void TearDown() override {
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
-    std::memcpy(cameraUp, up_, sizeof up_);
-    showAxes = showAxes_;
+    CameraViewGlTest::TearDown();
     initControlGrid();
   }
-
- private:
-  float eye_[3], center_[3], up_[3];
-  bool showAxes_ = false;
 };
 
 TEST_F(SeamsGl, EveryPixelShowsTheFaceOfItsInterpolatedReflection) {

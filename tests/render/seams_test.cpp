@@ -14,6 +14,7 @@
 #include "render/mirror.h"
 #include "render/seams.h"
 #include "support/atlas.h"
+#include "support/saved_camera.h"
 
 namespace {
 
@@ -260,15 +261,13 @@ TEST(SeamTexCoords, TheFacesCellFormulaHeldInsideTheCell) {
 class SeamQuads : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
+    saved_ = support::saveCamera();
     initBinomials();
     initBernstein();
     initControlGrid();
   }
   void TearDown() override {
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
+    support::restoreCamera(saved_);
     initControlGrid();
   }
   void look(float ex, float ey, float ez) {
@@ -278,7 +277,7 @@ class SeamQuads : public ::testing::Test {
   }
 
  private:
-  float eye_[3], center_[3];
+  support::SavedCamera saved_;
 };
 
 TEST_F(SeamQuads, TexFacesAreTheMappingsFaceForEverySample) {

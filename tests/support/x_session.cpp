@@ -618,6 +618,19 @@ std::string AppSessionTest::framePath(int number) const {
   return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult AppSessionTest::launchRecording(const std::string& binary,
+                                                           const std::string& atlas,
+                                                           TgaImage& first) {
+  if (!copyFile(atlas, path("cubemap.png"))) {
+    return ::testing::AssertionFailure() << "cannot copy " << atlas;
+  }
+  const ::testing::AssertionResult made = createFrameDir();
+  if (!made) return made;
+  const ::testing::AssertionResult launched = launch(binary);
+  if (!launched) return launched;
+  return keyRecords(XK_s, 0, first);
+}
+
 void AppSessionTest::drag(int button, int fromX, int fromY, int toX, int toY, int steps) {
   movePointer(server.display, window, fromX, fromY);
   pressButton(server.display, button);

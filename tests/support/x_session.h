@@ -158,6 +158,10 @@ class AppSessionTest : public ::testing::Test {
   // state without axes, which it returns. Window of 800 by 800 unless `bytes` says otherwise.
   ::testing::AssertionResult settledFrame(int fromNumber, int& number, TgaImage& image,
                                           long bytes = kFullFrameBytes);
+  // Copies the atlas at `atlas` into the working directory as cubemap.png, creates the frame
+  // directory, launches `binary` and types s: `first` is frame 0, the start-up picture.
+  ::testing::AssertionResult launchRecording(const std::string& binary, const std::string& atlas,
+                                             TgaImage& first);
   // X button (1 left, 2 middle, 3 right) pressed at `from`, moved to `to` in `steps` equal
   // steps, released; window pixels.
   void drag(int button, int fromX, int fromY, int toX, int toY, int steps = 8);
