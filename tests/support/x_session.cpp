@@ -198,9 +198,9 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
   redirect(STDOUT_FILENO, "stdout.txt");
   redirect(STDERR_FILENO, "stderr.txt");
   if (options.fileSizeLimit >= 0) {
-    // An ignored disposition survives exec, so an oversized write fails with EFBIG instead of
-    // killing the program.
-    signal(SIGXFSZ, SIG_IGN);
+    // At its default, as a shell leaves it: what happens past the limit is the program's own
+    // doing.
+    signal(SIGXFSZ, SIG_DFL);
     const rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit),
                           static_cast<rlim_t>(options.fileSizeLimit)};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);

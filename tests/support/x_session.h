@@ -45,8 +45,8 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
                     const std::string& displayName);
 // How the child is started beyond the defaults.
 struct LaunchOptions {
-  // RLIMIT_FSIZE in bytes for the child, with SIGXFSZ ignored so that a write past it fails
-  // instead of killing the program; negative for no limit.
+  // RLIMIT_FSIZE in bytes for the child, which starts with SIGXFSZ at its default action;
+  // negative for no limit.
   long fileSizeLimit = -1;
 };
 // As above, with options. Every launch runs under PATCHLUME_E2E_WRAPPER when that is set.
