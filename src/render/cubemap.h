@@ -16,5 +16,8 @@ unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned ma
 // linear filters, GL_REPEAT wrapping and the GL_DECAL environment, left bound to
 // GL_TEXTURE_2D; prints "width: W height: H". When the file can't be read or decoded, or is
 // larger than the GL accepts, prints "Couldn't open file" and leaves the texture slot and the
-// texture state untouched. Needs a current GL context.
+// texture state untouched. When the GL refuses the upload itself (glGetError after
+// glTexImage2D), the new texture is deleted, the slot is 0, the binding and environment mode
+// are as before (0 where the slot's old texture was bound) and "Couldn't open file" is
+// printed. Needs a current GL context.
 void loadCubemap(GLuint& cubemapTexture);
