@@ -30,9 +30,6 @@ constexpr Rgb kTopBackground = {230, 255, 230};
 constexpr Rgb kSideBackground = {255, 230, 230};
 constexpr Rgb kCameraBackground = {255, 255, 255};
 
-// How long to let the program act on input that must leave no trace on disk.
-constexpr int kQuietMs = 400;
-
 std::string frameName(int number) {
   char name[32];
   std::snprintf(name, sizeof name, "frame%03d.tga", number);
@@ -105,6 +102,21 @@ class ShellE2eTest : public e2e::AppSessionTest {
                                                              e2e::listFiles(shots()));
   }
 
+  // Escape, then status 0, then exactly these screenshots: Escape is handled after every
+  // earlier key and draws nothing, so they are all that the session wrote.
+  ::testing::AssertionResult quitLeaving(const std::vector<std::string>& expected) {
+    int status = 0;
+    const ::testing::AssertionResult ended = quit(status);
+    if (!ended) return ended;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      return ::testing::AssertionFailure() << "wait status " << status;
+    }
+    const std::vector<std::string> names = e2e::listFiles(shots());
+    if (names == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "screenshots " << ::testing::PrintToString(names)
+                                         << ", expected " << ::testing::PrintToString(expected);
+  }
+
   ::testing::AssertionResult readShot(int number, TgaImage& image) {
     std::string error;
     if (e2e::readTga(shot(number), image, error)) return ::testing::AssertionSuccess();
@@ -129,30 +141,23 @@ TEST_F(ShellE2eTest, SKeyRecordsEveryDrawnFrameUntilPressedAgain) {
   makeScreenshotsDir();
   ASSERT_TRUE(launch(PATCHLUME_BINARY));
 
-  // The first exposure is drawn with recording off.
-  e2e::sleepMs(kQuietMs);
-  EXPECT_TRUE(e2e::listFiles(shots()).empty());
-
-  // The key that switches recording on also redraws, so the first file comes at once.
+  // The key that switches recording on also redraws, so the first file comes at once. Had
+  // the first exposure been recorded, this key would switch recording off and x below
+  // would record nothing.
   ASSERT_TRUE(keyRecords(XK_s, 0));
   ASSERT_TRUE(keyRecords(XK_x, 1));
   ASSERT_TRUE(keyRecords(XK_a, 2));
 
   // Recording off: keys keep redrawing but nothing is saved.
   key(XK_s);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_x);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_a);
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(3));
 
   // Back on, the numbering goes on where it stopped; the keys in between are known to have
   // been handled once this file exists, since X delivers them in order.
   ASSERT_TRUE(keyRecords(XK_s, 3));
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(4));
   EXPECT_TRUE(e2e::isRunning(app));
+  EXPECT_TRUE(quitLeaving(frameNames(4)));
 }
 
 TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
@@ -161,10 +166,8 @@ TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
   key(XK_s, true);
   ASSERT_TRUE(e2e::waitForFile(shot(0), kFrameBytes));
   key(XK_s, true);
-  e2e::sleepMs(kQuietMs);
   key(XK_x);
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+  EXPECT_TRUE(quitLeaving(frameNames(1)));
 }
 
 TEST_F(ShellE2eTest, FrameIsUncompressedTgaOfTheFourClearedQuadrants) {
@@ -213,11 +216,10 @@ TEST_F(ShellE2eTest, AKeyTogglesTheAxesInTheNextFrame) {
 TEST_F(ShellE2eTest, WithoutScreenshotsDirectoryNothingIsWrittenUntilItExists) {
   ASSERT_TRUE(launch(PATCHLUME_BINARY));
   key(XK_s);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_x);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_a);
-  e2e::sleepMs(kQuietMs);
+  // The axes on the screen mean all three keys have been handled and drawn.
+  ASSERT_TRUE(e2e::waitForWindowAxes(server.display, window, true));
   EXPECT_TRUE(e2e::isRunning(app));
   EXPECT_EQ(e2e::fileSize(shots()), -1) << "the program must not create screenshots/";
   for (const std::string& name : e2e::listFiles(workDir)) {
@@ -227,8 +229,7 @@ TEST_F(ShellE2eTest, WithoutScreenshotsDirectoryNothingIsWrittenUntilItExists) {
   // The failed attempts did not use up a number.
   makeScreenshotsDir();
   ASSERT_TRUE(keyRecords(XK_x, 0));
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+  EXPECT_TRUE(quitLeaving(frameNames(1)));
 }
 
 TEST_F(ShellE2eTest, ResizedWindowGivesFramesOfTheNewOddSize) {

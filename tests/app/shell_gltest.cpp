@@ -4,12 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include "app/shell.h"
 #include "app/state.h"
@@ -19,13 +17,16 @@ namespace {
 
 int displayCalls = 0;
 void countingDisplay() { ++displayCalls; }
+// The viewer's own display, counted.
+void countedRealDisplay() {
+  display();
+  ++displayCalls;
+}
 
-// Runs GLUT's event processing long enough for any posted redisplay to be served.
-void settleEvents() {
-  for (int i = 0; i < 10; ++i) {
-    glutMainLoopEvent();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+// Pumps events until the next `display` has run, and no further.
+bool nextFrameDrawn() {
+  const int target = displayCalls + 1;
+  return pumpGlEventsUntil([target] { return displayCalls >= target; });
 }
 
 // Everything a key could conceivably change.
@@ -119,22 +120,21 @@ TEST_F(ShellGl, EveryOtherKeyChangesNothing) {
 
 TEST_F(ShellGl, EveryKeyButEscapePostsOneRedisplay) {
   glutDisplayFunc(countingDisplay);
-  settleEvents();
+  // nothing pending: serving events asks for no redraw on its own
+  const int idle = postedRedisplays();
+  pumpGlEvents();
+  EXPECT_EQ(postedRedisplays(), idle);
 
-  // nothing pending: no redraw happens on its own
-  displayCalls = 0;
-  settleEvents();
-  EXPECT_EQ(displayCalls, 0);
-
-  // a key without a command, and each command key
+  // a key without a command, and each command key, asks for exactly one
   for (const unsigned char key : {'x', '1', ' ', 'a', 'A', 's', 'S'}) {
-    displayCalls = 0;
+    const int before = postedRedisplays();
     keyboard(key, 0, 0);
-    settleEvents();
-    EXPECT_EQ(displayCalls, 1) << "key '" << key << "'";
+    EXPECT_EQ(postedRedisplays() - before, 1) << "key '" << key << "'";
   }
   EXPECT_FALSE(showAxes);
   EXPECT_FALSE(recording);
+  // and the request is served
+  EXPECT_TRUE(nextFrameDrawn());
 }
 
 TEST_F(ShellGl, EscapeExitsWithStatusZeroEvenWhileRecording) {
@@ -157,11 +157,12 @@ TEST_F(ShellGl, RecordingKeyWritesTheFirstFrameAtOnce) {
   ASSERT_EQ(chdir(dirTemplate), 0);
   ASSERT_EQ(mkdir("screenshots", 0755), 0);
   frameCounter = 0;
-  settleEvents();
+  glutDisplayFunc(countedRealDisplay);
 
-  // s switches recording on and its redraw saves frame000 straight away
+  // s switches recording on and its redraw saves frame000 straight away; nothing else is
+  // pumped until S, so no second redraw can record in between
   keyboard('s', 0, 0);
-  settleEvents();
+  const bool drawn = nextFrameDrawn();
   const bool first = std::filesystem::exists("screenshots/frame000.tga");
   std::error_code noFile;
   const auto firstSize = std::filesystem::file_size("screenshots/frame000.tga", noFile);
@@ -169,11 +170,13 @@ TEST_F(ShellGl, RecordingKeyWritesTheFirstFrameAtOnce) {
 
   // S switches it off before the next pass: nothing more is written
   keyboard('S', 0, 0);
-  settleEvents();
+  const bool redrawn = nextFrameDrawn();
   const bool second = std::filesystem::exists("screenshots/frame001.tga");
 
   ASSERT_EQ(chdir(previous.c_str()), 0);
   std::filesystem::remove_all(dirTemplate);
+  EXPECT_TRUE(drawn);
+  EXPECT_TRUE(redrawn);
   EXPECT_TRUE(first);
   EXPECT_EQ(firstSize, 18u + 800u * 800u * 3u) << noFile.message();
   EXPECT_EQ(counterAfterFirst, 1);

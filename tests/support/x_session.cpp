@@ -399,6 +399,43 @@ Rgb TgaImage::at(int x, int y) const {
   return Rgb{data[offset + 2], data[offset + 1], data[offset]};
 }
 
+bool grabWindow(Display* display, Window window, TgaImage& image) {
+  Geometry geometry;
+  if (!windowGeometry(display, window, geometry)) return false;
+  XImage* grabbed = XGetImage(display, window, 0, 0, static_cast<unsigned>(geometry.width),
+                              static_cast<unsigned>(geometry.height), AllPlanes, ZPixmap);
+  if (grabbed == nullptr) return false;
+  image.width = geometry.width;
+  image.height = geometry.height;
+  image.data.assign(static_cast<size_t>(image.width) * image.height * 3, 0);
+  const auto channel = [](unsigned long pixel, unsigned long mask) {
+    int shift = 0;
+    while (mask != 0 && (mask & 1) == 0) mask >>= 1, ++shift;
+    return static_cast<unsigned char>((pixel >> shift) & 0xff);
+  };
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const unsigned long pixel = XGetPixel(grabbed, x, y);
+      unsigned char* out = &image.data[(static_cast<size_t>(image.height - 1 - y) * image.width + x) * 3];
+      out[0] = channel(pixel, grabbed->blue_mask);
+      out[1] = channel(pixel, grabbed->green_mask);
+      out[2] = channel(pixel, grabbed->red_mask);
+    }
+  }
+  XDestroyImage(grabbed);
+  return true;
+}
+
+bool waitForWindowAxes(Display* display, Window window, bool shown, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  TgaImage image;
+  do {
+    if (grabWindow(display, window, image) && frameShowsAxes(image) == shown) return true;
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
+}
+
 bool readTga(const std::string& path, TgaImage& image, std::string& error) {
   const std::string bytes = readTextFile(path);
   if (bytes.size() < 18) {

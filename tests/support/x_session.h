@@ -118,6 +118,13 @@ std::string frameFileName(int number);                    // "frame007.tga"
 // the right, which nothing else in that view draws in red. Needs a window at least 400 wide.
 bool frameShowsAxes(const TgaImage& image);
 
+// What the window shows on the screen now (XGetImage), as a frame the program would record.
+bool grabWindow(Display* display, Window window, TgaImage& image);
+// Waits until the window on the screen shows the axes, or no longer does (`shown`). Input
+// is handled in order, so this marks everything typed before the axes key as done, with
+// nothing written to disk.
+bool waitForWindowAxes(Display* display, Window window, bool shown, int timeoutMs = 10000);
+
 // Reads and validates the header (type 2, 24 bits, descriptor 0, no ID, no colour map) and
 // requires the file to be exactly 18 + 3 * width * height bytes; false with a reason otherwise.
 bool readTga(const std::string& path, TgaImage& image, std::string& error);
