@@ -295,14 +295,15 @@ struct WriteResult {
   bool fileLeft;
 };
 
-// One save under a file-size limit, with the limit and SIGXFSZ put back before anything is
-// reported (the limit would also cut off a test log written to a file).
+// One save under a file-size limit, with the signal handled as the viewer's start-up sets it,
+// and the limit and the test process's own disposition put back before anything is reported
+// (the limit would also cut off a test log written to a file).
 WriteResult saveUnderSizeLimit(rlim_t limit, const char* name) {
   struct rlimit old;
   getrlimit(RLIMIT_FSIZE, &old);
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
+  struct sigaction previous {};
+  sigaction(SIGXFSZ, nullptr, &previous);
+  ignoreFileSizeSignal();
   struct rlimit small = old;
   small.rlim_cur = limit;
   setrlimit(RLIMIT_FSIZE, &small);
