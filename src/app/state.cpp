@@ -15,6 +15,9 @@ int selectedCol = 0;
 int lastMouseX = 0;
 int lastMouseY = 0;
 
+DragHistory dragHistory;
+double dragStartPoint[3];
+
 double controlPoints[kGridSize][kGridSize][3];
 int binomial[3];
 double bernstein[kSamples][4];
