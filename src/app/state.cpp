@@ -18,6 +18,9 @@ int lastMouseY = 0;
 DragHistory dragHistory;
 double dragStartPoint[3];
 
+const char* netPath = "patch.net";
+char objPath[kPathCapacity] = "patch.obj";
+
 double controlPoints[kGridSize][kGridSize][3];
 int binomial[3];
 double bernstein[kSamples][4];

@@ -6,6 +6,7 @@ constexpr int kGridSize = 4;     // control points per row and per column
 constexpr int kSamples = 129;    // samples per parametric direction, both ends included
 constexpr int kViewCount = 4;    // 0 front, 1 top, 2 side, 3 camera
 constexpr int kHistorySteps = 128;  // drags that can be undone; older ones are forgotten
+constexpr int kPathCapacity = 4100;  // bytes of a file name: PATH_MAX and a ".obj" more
 
 // Three floats of the camera arithmetic.
 struct Vec3f {
@@ -52,6 +53,10 @@ extern int lastMouseY;    // window y in pixels (downwards) at the last camera-v
 // Undo history (written by mouse when a point drag ends, and by the undo and redo keys)
 extern DragHistory dragHistory;   // every step since start-up, the newest kHistorySteps
 extern double dragStartPoint[3];  // the picked point at the press, meaningful while dragView is 0..2
+
+// Kept files (set by takeNetArgument before the window opens)
+extern const char* netPath;          // the net file: the command line's NET, or "patch.net"
+extern char objPath[kPathCapacity];  // the OBJ export: netPath with its extension made ".obj"
 
 // Bezier model (written by basis and tessellation, and by dragging)
 extern double controlPoints[kGridSize][kGridSize][3];  // [row i][column j][x, y, z], world units

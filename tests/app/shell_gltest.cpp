@@ -111,7 +111,8 @@ TEST_F(ShellGl, LetterKeysToggleTheirFlagIndependently) {
 TEST_F(ShellGl, EveryOtherKeyChangesNothing) {
   showAxes = true;
   for (int code = 0; code < 256; ++code) {
-    if (code == 27 || code == 'a' || code == 'A' || code == 's' || code == 'S') continue;
+    // Commands: Escape, the flags, and the kept-file and history keys, tested on their own.
+    if (std::strchr("aAsSwWoOuUrR\x19\x1a\x1b", code) != nullptr && code != 0) continue;
     const Snapshot before = Snapshot::take();
     keyboard(static_cast<unsigned char>(code), code * 3, -code);
     EXPECT_TRUE(Snapshot::take() == before) << "key code " << code;
