@@ -191,6 +191,7 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
   std::vector<std::string> args = wrapperCommand();
   const bool wrapped = !args.empty();
   args.push_back(binary);
+  args.insert(args.end(), options.args.begin(), options.args.end());
   const pid_t pid = fork();
   if (pid != 0) return pid;
   if (chdir(workDir.c_str()) != 0) _exit(126);
@@ -663,6 +664,27 @@ void AppSessionTest::drag(int button, int fromX, int fromY, int toX, int toY, in
                 fromY + (toY - fromY) * i / steps);
   }
   releaseButton(server.display, button);
+}
+
+bool typeKeyWith(Display* display, KeySym modifier, KeySym keysym) {
+  const KeyCode code = XKeysymToKeycode(display, keysym);
+  const KeyCode modifierCode = XKeysymToKeycode(display, modifier);
+  if (code == 0 || modifierCode == 0) return false;
+  XTestFakeKeyEvent(display, modifierCode, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  XTestFakeKeyEvent(display, modifierCode, False, CurrentTime);
+  XSync(display, False);
+  return true;
+}
+
+bool waitForFileContents(const std::string& path, const std::string& expected, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    if (readTextFile(path) == expected) return true;
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
 }
 
 }  // namespace e2e

@@ -48,6 +48,8 @@ struct LaunchOptions {
   // RLIMIT_FSIZE in bytes for the child, which starts with SIGXFSZ at its default action;
   // negative for no limit.
   long fileSizeLimit = -1;
+  // Command-line arguments after the program's name.
+  std::vector<std::string> args;
 };
 // As above, with options. Every launch runs under PATCHLUME_E2E_WRAPPER when that is set.
 pid_t launchProcess(const std::string& binary, const std::string& workDir,
@@ -88,10 +90,16 @@ void releaseButton(Display* display, int button);
 void focusWindow(Display* display, Window window);
 // Press and release of the key of `keysym`, with Shift held around it when `shift`.
 bool typeKey(Display* display, KeySym keysym, bool shift = false);
+// Press and release of the key of `keysym` with the key of `modifier` (XK_Control_L, ...)
+// held around it.
+bool typeKeyWith(Display* display, KeySym modifier, KeySym keysym);
 
 // Polls until the file exists with exactly expectedSize bytes (any size when negative) and the
 // size holds still between two polls.
 bool waitForFile(const std::string& path, long expectedSize, int timeoutMs = 10000);
+// Polls until the file holds exactly `expected` (a program's stdout.txt, say).
+bool waitForFileContents(const std::string& path, const std::string& expected,
+                         int timeoutMs = 10000);
 std::vector<std::string> listFiles(const std::string& dir);  // sorted names; empty when missing
 long fileSize(const std::string& path);                      // -1 when missing
 void sleepMs(int ms);
