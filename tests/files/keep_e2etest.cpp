@@ -73,9 +73,10 @@ TEST_F(KeepE2eTest, SaveReopenAndSaveAgainGiveTheSameBytesAndTheSameFrames) {
   const std::string saved = e2e::readTextFile(path("patch.net"));
   EXPECT_EQ(lineOf(saved, 2), kDraggedLine);
   int status = 0;
+  const Window first = window;
   ASSERT_TRUE(quit(status));
   // The old window must be gone before the new one is looked for.
-  for (int i = 0; i < 500 && e2e::findWindowByTitle(server.display, "Patchlume", 0) != 0; ++i) e2e::sleepMs(20);
+  ASSERT_TRUE(e2e::waitUntilGone(server.display, first));
 
   e2e::removeTree(frameDir());
   ASSERT_TRUE(createFrameDir());

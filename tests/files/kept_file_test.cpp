@@ -3,7 +3,6 @@
 // one it refuses.
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "capture/screenshot.h"
 #include "files/kept_file.h"
 #include "files/net_file.h"
 #include "support/x_session.h"
@@ -38,7 +38,7 @@ class KeptFile : public ::testing::Test {
 
   // With old.net holding "old\n" and one other entry beside it.
   bool failsPastFileSizeLimit() {
-    signal(SIGXFSZ, SIG_IGN);
+    ignoreFileSizeSignal();
     const rlimit limit = {1000, 1000};
     setrlimit(RLIMIT_FSIZE, &limit);
     const std::string big(5000, 'b');

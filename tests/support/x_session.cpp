@@ -678,6 +678,16 @@ bool typeKeyWith(Display* display, KeySym modifier, KeySym keysym) {
   return true;
 }
 
+bool waitUntilGone(Display* display, Window window, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return true;
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
+}
+
 bool waitForFileContents(const std::string& path, const std::string& expected, int timeoutMs) {
   const Clock::time_point deadline = deadlineAfter(timeoutMs);
   do {

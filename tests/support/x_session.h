@@ -72,6 +72,8 @@ int runCommand(const std::vector<std::string>& argv);
 // Top-level window (child of the root) whose WM_NAME equals title; 0 after the timeout.
 Window findWindowByTitle(Display* display, const std::string& title, int timeoutMs = 10000);
 bool waitUntilViewable(Display* display, Window window, int timeoutMs = 10000);
+// Waits until the window no longer exists (its program has ended, say).
+bool waitUntilGone(Display* display, Window window, int timeoutMs = 10000);
 std::string windowTitle(Display* display, Window window);
 
 struct Geometry {
