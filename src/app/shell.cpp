@@ -1,5 +1,6 @@
-// The application shell: window and fixed GL state, the display pass, resizing and keys.
-// Relies on GLUT calling reshape before the first display and after every size change.
+// The application shell: the command line, window and fixed GL state, the display pass,
+// resizing and keys. Relies on GLUT calling reshape before the first display and after
+// every size change.
 #include "app/shell.h"
 
 #include <GL/glut.h>
