@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "app/shell.h"
 #include "app/state.h"
 #include "support/gl_window.h"
+#include "support/viewer_state.h"
 
 namespace {
 
@@ -28,35 +28,6 @@ bool nextFrameDrawn() {
   const int target = displayCalls + 1;
   return pumpGlEventsUntil([target] { return displayCalls >= target; });
 }
-
-// Everything a key could conceivably change.
-struct Snapshot {
-  bool axes, rec;
-  int width, height, counter, button, view, row, col, mouseX, mouseY;
-  double radius;
-  double grid[kGridSize][kGridSize][3];
-  float eye[3], center[3], up[3];
-
-  static Snapshot take() {
-    Snapshot s;
-    s.axes = showAxes, s.rec = recording;
-    s.width = windowWidth, s.height = windowHeight, s.counter = frameCounter;
-    s.button = activeButton, s.view = dragView, s.row = selectedRow, s.col = selectedCol;
-    s.mouseX = lastMouseX, s.mouseY = lastMouseY, s.radius = trackballRadius;
-    std::memcpy(s.grid, controlPoints, sizeof s.grid);
-    std::memcpy(s.eye, cameraEye, sizeof s.eye);
-    std::memcpy(s.center, cameraCenter, sizeof s.center);
-    std::memcpy(s.up, cameraUp, sizeof s.up);
-    return s;
-  }
-  bool operator==(const Snapshot& o) const {
-    return axes == o.axes && rec == o.rec && width == o.width && height == o.height && counter == o.counter &&
-           button == o.button && view == o.view && row == o.row && col == o.col && mouseX == o.mouseX &&
-           mouseY == o.mouseY && radius == o.radius && std::memcmp(grid, o.grid, sizeof grid) == 0 &&
-           std::memcmp(eye, o.eye, sizeof eye) == 0 && std::memcmp(center, o.center, sizeof center) == 0 &&
-           std::memcmp(up, o.up, sizeof up) == 0;
-  }
-};
 
 class ShellGl : public ::testing::Test {
  protected:
@@ -112,9 +83,10 @@ TEST_F(ShellGl, EveryOtherKeyChangesNothing) {
   showAxes = true;
   for (int code = 0; code < 256; ++code) {
     if (code == 27 || code == 'a' || code == 'A' || code == 's' || code == 'S') continue;
-    const Snapshot before = Snapshot::take();
+    // everything a key could conceivably change
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     keyboard(static_cast<unsigned char>(code), code * 3, -code);
-    EXPECT_TRUE(Snapshot::take() == before) << "key code " << code;
+    EXPECT_TRUE(support::sameViewerGlobals(support::saveViewerGlobals(), before)) << "key code " << code;
   }
 }
 

@@ -15,55 +15,18 @@
 #include "app/state.h"
 #include "interact/camera.h"
 #include "interact/picking.h"
+#include "support/viewer_state.h"
 
 namespace {
 
-struct SavedCameraState {
-  int width = windowWidth, height = windowHeight;
-  double radius = trackballRadius;
-  int button = activeButton, view = dragView, row = selectedRow, col = selectedCol;
-  int lastX = lastMouseX, lastY = lastMouseY;
-  float eye[3], center[3], up[3];
-  SavedCameraState() {
-    std::memcpy(eye, cameraEye, sizeof eye);
-    std::memcpy(center, cameraCenter, sizeof center);
-    std::memcpy(up, cameraUp, sizeof up);
-  }
-  ~SavedCameraState() {
-    windowWidth = width;
-    windowHeight = height;
-    trackballRadius = radius;
-    activeButton = button;
-    dragView = view;
-    selectedRow = row;
-    selectedCol = col;
-    lastMouseX = lastX;
-    lastMouseY = lastY;
-    std::memcpy(cameraEye, eye, sizeof eye);
-    std::memcpy(cameraCenter, center, sizeof center);
-    std::memcpy(cameraUp, up, sizeof up);
-  }
-};
+using support::setCamera;
 
-void setCamera(const float eye[3], const float center[3], const float up[3]) {
-  std::memcpy(cameraEye, eye, sizeof cameraEye);
-  std::memcpy(cameraCenter, center, sizeof cameraCenter);
-  std::memcpy(cameraUp, up, sizeof cameraUp);
+// Whether a motion event at (x, y) leaves eye, look-at point and up bit for bit as they were.
+bool dragLeavesCamera(int x, int y) {
+  const support::ViewerGlobals before = support::saveViewerGlobals();
+  cameraDrag(x, y);
+  return support::cameraUnchangedSince(before);
 }
-
-struct CameraSnapshot {
-  float eye[3], center[3], up[3];
-  CameraSnapshot() {
-    std::memcpy(eye, cameraEye, sizeof eye);
-    std::memcpy(center, cameraCenter, sizeof center);
-    std::memcpy(up, cameraUp, sizeof up);
-  }
-  bool unchanged() const {
-    return std::memcmp(eye, cameraEye, sizeof eye) == 0 &&
-           std::memcmp(center, cameraCenter, sizeof center) == 0 &&
-           std::memcmp(up, cameraUp, sizeof up) == 0;
-  }
-};
 
 double cameraDistance() {
   const double dx = static_cast<double>(cameraEye[0]) - cameraCenter[0];
@@ -78,8 +41,7 @@ class Camera : public ::testing::Test {
     windowWidth = 800;
     windowHeight = 800;
     trackballRadius = 0.25 * std::sqrt(800.0 * 800.0 * 2.0);
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     dragView = -1;
     activeButton = -1;
   }
@@ -91,7 +53,7 @@ class Camera : public ::testing::Test {
     ASSERT_EQ(activeButton, button);
   }
 
-  SavedCameraState saved_;
+  support::KeepViewerGlobals saved_;
 };
 
 // ---- the reference, written from the rules: float throughout, library sqrt/acos/sin/cos
@@ -261,15 +223,11 @@ TEST_F(Camera, RotateRightCarriesTheEyeLeft) {
 TEST_F(Camera, RotateToTheSamePixelChangesNothing) {
   {  // from the initial camera, at the view's centre
     pressCamera(GLUT_LEFT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600, 200);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600, 200));
   }
   {  // after a turn, off centre
     cameraDrag(650, 120);
-    const CameraSnapshot before;
-    cameraDrag(650, 120);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(650, 120));
     EXPECT_EQ(lastMouseX, 250);
     EXPECT_EQ(lastMouseY, 120);
   }
@@ -288,8 +246,7 @@ TEST_F(Camera, OutsideTheOutlineTheHeightIsZero) {
   refCameraStep(expected, GLUT_LEFT_BUTTON, 800, 800, trackballRadius, 200, 200, 1600, 200);
   EXPECT_TRUE(cameraIs(expected));
   {  // nearly opposite points outside: cosv rounds below -1 and is clamped, a full turn
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     pressCamera(GLUT_LEFT_BUTTON, 1662, 198);  // p = (1062, -2, 0)
     RefCamera turned = currentCamera();
     refCameraStep(turned, GLUT_LEFT_BUTTON, 800, 800, trackballRadius, 1262, 198, -2586, 207);
@@ -348,9 +305,7 @@ TEST_F(Camera, PanFollowsThePointer) {
   EXPECT_NEAR(cameraCenter[1], 0.1f, 1e-6);
   EXPECT_NEAR(cameraCenter[2], 0.0f, 1e-6);
   {  // the same pixel again: nothing moves, not even by rounding
-    const CameraSnapshot before;
-    cameraDrag(700, 300);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(700, 300));
     EXPECT_EQ(lastMouseX, 300);
     EXPECT_EQ(lastMouseY, 300);
   }
@@ -361,9 +316,7 @@ TEST_F(Camera, OtherButtonsOnlyRecordThePointer) {
   for (int button : buttons) {
     mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 600, 200);
     activeButton = button;
-    const CameraSnapshot before;
-    cameraDrag(733, 55);
-    EXPECT_TRUE(before.unchanged()) << "button " << button;
+    EXPECT_TRUE(dragLeavesCamera(733, 55)) << "button " << button;
     EXPECT_EQ(lastMouseX, 333);
     EXPECT_EQ(lastMouseY, 55);
   }
@@ -471,7 +424,7 @@ TEST(CameraHelpers, AxisAngleMatrix) {
 }
 
 TEST(CameraHelpers, NormalizeAndScreenToWorld) {
-  SavedCameraState saved;
+  const support::KeepViewerGlobals saved;
   {  // normalize3f: float reciprocal of the double root of the float sum
     const V samples[] = {{3.0f, 4.0f, 0.0f}, {0.1f, -0.2f, 0.3f}, {1.0e-3f, 7.0e4f, -2.5f}};
     for (const V& s : samples) {
@@ -486,8 +439,7 @@ TEST(CameraHelpers, NormalizeAndScreenToWorld) {
     EXPECT_NEAR(v.y, 0.8f, 1e-7);
   }
   {  // the initial camera: left is -x, up is +y, forward is -z
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     const Vec3f l = screenToWorld(1.0f, 0.0f, 0.0f);
     const Vec3f u = screenToWorld(0.0f, 1.0f, 0.0f);
     const Vec3f f = screenToWorld(0.0f, 0.0f, 1.0f);
@@ -552,9 +504,7 @@ TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
     const float eye[3] = {0.0f, 0.0f, kMinCameraDistance}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
     setCamera(eye, center, up);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600, 199);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600, 199));
     EXPECT_EQ(lastMouseY, 199);
     cameraDrag(600, 199);  // farther is allowed
     EXPECT_EQ(cameraEye[2], 0.0f - (0.0f - kMinCameraDistance) * 1.025f);
@@ -563,9 +513,7 @@ TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
     const float eye[3] = {0.0f, 0.0f, kMaxCameraDistance}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
     setCamera(eye, center, up);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(650, 260);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(650, 260));
     EXPECT_EQ(lastMouseX, 250);
     EXPECT_EQ(lastMouseY, 260);
     cameraDrag(650, 100);  // nearer is allowed
@@ -575,9 +523,7 @@ TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
     const float eye[3] = {4000.0f, 0.0f, 1.0f}, center[3] = {4000.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
     setCamera(eye, center, up);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600, 150);  // 4000 > 4096 * 0.975
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600, 150));  // 4000 > 4096 * 0.975
     cameraDrag(600, 150);  // farther is allowed
     EXPECT_EQ(cameraEye[2], 0.0f - (0.0f - 1.0f) * 1.025f);
   }
@@ -586,23 +532,20 @@ TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
                 up[3] = {0.0f, 1.0f, 0.0f};
     setCamera(eye, center, up);
     pressCamera(GLUT_LEFT_BUTTON, 600, 200);
-    const CameraSnapshot before;
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     cameraDrag(1600, 200);  // outside the outline: perpendicular, theta = pi
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(support::cameraUnchangedSince(before));
     EXPECT_EQ(lastMouseX, 1200);
     pressCamera(GLUT_LEFT_BUTTON, 600, 200);
     cameraDrag(600, 400);  // a quarter turn over the top stays within reach
-    EXPECT_FALSE(before.unchanged());
+    EXPECT_FALSE(support::cameraUnchangedSince(before));
     EXPECT_NEAR(cameraEye[1], 1.0f, 1e-3);
     EXPECT_LE(std::fabs(cameraEye[0]), kMaxCameraReach);
   }
   {  // a pan that would carry eye and look-at point out of reach
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     pressCamera(GLUT_MIDDLE_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600 + 5000000, 200);  // 5000 distances
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600 + 5000000, 200));  // 5000 distances
     EXPECT_EQ(lastMouseX, 200 + 5000000);
     cameraDrag(600 + 5000000 - 1000000, 200);  // 1000 distances back is allowed
     EXPECT_NEAR(cameraCenter[0], 1000.0f, 1e-2);
@@ -661,15 +604,15 @@ TEST_F(Camera, ExtremeZoomStaysWithinTheBounds) {
       EXPECT_GT(previous, kMaxCameraDistance / 1.025);
     }
     {  // orbit and pan still work at the bound; then the phase goes on from the bound
-      const CameraSnapshot before;
+      const support::ViewerGlobals before = support::saveViewerGlobals();
       activeButton = GLUT_LEFT_BUTTON;
       cameraDrag(650, y + 40);
       activeButton = GLUT_MIDDLE_BUTTON;
       cameraDrag(660, y + 45);
-      EXPECT_FALSE(before.unchanged());
+      EXPECT_FALSE(support::cameraUnchangedSince(before));
       EXPECT_TRUE(cameraIsSound(cameraEye, cameraCenter, cameraUp));
       EXPECT_NEAR(cameraDistance() / previous, 1.0, 1e-4);
-      setCamera(before.eye, before.center, before.up);
+      setCamera(before.cameraEye, before.cameraCenter, before.cameraUp);
       activeButton = GLUT_RIGHT_BUTTON;
       lastMouseY = y;
     }
@@ -700,13 +643,13 @@ TEST_F(Camera, LongRandomSessionsKeepTheCameraSound) {
   int moved = 0;
   // One motion event as motion() treats the camera, then what must hold after every event.
   auto moveTo = [&](int x, int y) -> ::testing::AssertionResult {
-    const CameraSnapshot before;
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     if (dragView == 3) {
       cameraDrag(x, y);
       if (lastMouseX != static_cast<std::int64_t>(x) - windowWidth / 2 || lastMouseY != y)
         return ::testing::AssertionFailure() << "pointer not recorded";
     }
-    if (!before.unchanged()) ++moved;
+    if (!support::cameraUnchangedSince(before)) ++moved;
     return ::testing::AssertionSuccess();
   };
   auto sound = [&]() -> ::testing::AssertionResult {

@@ -12,33 +12,12 @@
 #include "app/state.h"
 #include "interact/picking.h"
 #include "model/basis.h"
+#include "support/viewer_state.h"
 
 namespace {
 
 // Far from every pixel any press in these tests can reach, in every view.
 constexpr double kParked = 1.0e7;
-
-// Pointer state and grid of the process, put back after each test.
-struct SavedPointerState {
-  int width = windowWidth, height = windowHeight;
-  double radius = trackballRadius;
-  int button = activeButton, view = dragView, row = selectedRow, col = selectedCol;
-  int lastX = lastMouseX, lastY = lastMouseY;
-  double grid[kGridSize][kGridSize][3];
-  SavedPointerState() { std::memcpy(grid, controlPoints, sizeof grid); }
-  ~SavedPointerState() {
-    windowWidth = width;
-    windowHeight = height;
-    trackballRadius = radius;
-    activeButton = button;
-    dragView = view;
-    selectedRow = row;
-    selectedCol = col;
-    lastMouseX = lastX;
-    lastMouseY = lastY;
-    std::memcpy(controlPoints, grid, sizeof grid);
-  }
-};
 
 // The press-to-world mapping written out from the rule: 4 * (x % halfW) - W and
 // H - 4 * (y % halfH), truncating remainder, in 64 bits.
@@ -83,7 +62,7 @@ class Picking : public ::testing::Test {
   static void press(int button, int x, int y) { mouse(button, GLUT_DOWN, x, y); }
   static void release(int button, int x, int y) { mouse(button, GLUT_UP, x, y); }
 
-  SavedPointerState saved_;
+  support::KeepViewerGlobals saved_;  // pointer state and grid, put back after each test
 };
 
 void expectPicked(int view, int row, int col) {
