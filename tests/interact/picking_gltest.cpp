@@ -10,61 +10,27 @@
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "support/gl_window.h"
+#include "support/viewer_gl_test.h"
 
 namespace {
 
 int displayCalls = 0;
 void countingDisplay() { ++displayCalls; }
 
-void resetCamera() {
-  const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-  std::memcpy(cameraEye, eye, sizeof eye);
-  std::memcpy(cameraCenter, center, sizeof center);
-  std::memcpy(cameraUp, up, sizeof up);
-}
-
 bool sameBits(const double* a, const double* b, size_t count) {
   return std::memcmp(a, b, count * sizeof(double)) == 0;
 }
 
-struct Snapshot {
-  double grid[kGridSize][kGridSize][3];
-  float eye[3], center[3], up[3];
-  int lastX, lastY;
-  Snapshot() {
-    std::memcpy(grid, controlPoints, sizeof grid);
-    std::memcpy(eye, cameraEye, sizeof eye);
-    std::memcpy(center, cameraCenter, sizeof center);
-    std::memcpy(up, cameraUp, sizeof up);
-    lastX = lastMouseX;
-    lastY = lastMouseY;
-  }
-  // Every control point but (row, col) as it was; row -1 compares all of them.
-  bool gridUnchangedExcept(int row, int col) const {
-    for (int i = 0; i < kGridSize; ++i)
-      for (int j = 0; j < kGridSize; ++j)
-        if ((i != row || j != col) && !sameBits(grid[i][j], controlPoints[i][j], 3)) return false;
-    return true;
-  }
-  bool cameraUnchanged() const {
-    return std::memcmp(eye, cameraEye, sizeof eye) == 0 && std::memcmp(center, cameraCenter, sizeof center) == 0 &&
-           std::memcmp(up, cameraUp, sizeof up) == 0;
-  }
-};
-
-class Drag : public ::testing::Test {
+// The window, the start-up scene and no button held; every global put back afterwards.
+class Drag : public support::ViewerGlTest {
  protected:
   void SetUp() override {
-    ensureGlWindow();
-    reshape(800, 800);
-    initControlGrid();
-    resetCamera();
+    ViewerGlTest::SetUp();
     mouse(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
   }
   void TearDown() override {
     mouse(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
-    initControlGrid();
-    resetCamera();
+    ViewerGlTest::TearDown();
   }
 };
 
@@ -75,19 +41,19 @@ TEST_F(Drag, FrontViewMovesThePointToThePointer) {
   ASSERT_EQ(dragView, 0);
   ASSERT_EQ(selectedRow, 0);
   ASSERT_EQ(selectedCol, 0);
-  const Snapshot before;
+  const support::ViewerGlobals before = support::saveViewerGlobals();
   const double z = controlPoints[0][0][2];
   motion(400, 600);
   EXPECT_EQ(controlPoints[0][0][0], 800.0);
   EXPECT_EQ(controlPoints[0][0][1], 0.0);
   EXPECT_TRUE(sameBits(&controlPoints[0][0][2], &z, 1));
-  EXPECT_TRUE(before.gridUnchangedExcept(0, 0));
+  EXPECT_TRUE(support::gridUnchangedSince(before, 0, 0));
   // the corner sample is the corner control point, exactly
   EXPECT_TRUE(sameBits(surfacePoints[0][0], controlPoints[0][0], 3));
   // an orthographic drag leaves the camera and the camera pointer alone
-  EXPECT_TRUE(before.cameraUnchanged());
-  EXPECT_EQ(lastMouseX, before.lastX);
-  EXPECT_EQ(lastMouseY, before.lastY);
+  EXPECT_TRUE(support::cameraUnchangedSince(before));
+  EXPECT_EQ(lastMouseX, before.lastMouseX);
+  EXPECT_EQ(lastMouseY, before.lastMouseY);
   {  // far outside the window, by the same linear mapping
     motion(-1000000, 1000000);
     EXPECT_EQ(controlPoints[0][0][0], -4000000.0 - 800.0);
@@ -112,13 +78,13 @@ TEST_F(Drag, TopViewKeepsY) {
   ASSERT_EQ(dragView, 1);
   ASSERT_EQ(selectedRow, 0);
   ASSERT_EQ(selectedCol, 3);
-  const Snapshot before;
+  const support::ViewerGlobals before = support::saveViewerGlobals();
   const double y = controlPoints[0][3][1];
   motion(300, 700);
   EXPECT_EQ(controlPoints[0][3][0], 400.0);
   EXPECT_EQ(controlPoints[0][3][2], 2000.0);
   EXPECT_TRUE(sameBits(&controlPoints[0][3][1], &y, 1));
-  EXPECT_TRUE(before.gridUnchangedExcept(0, 3));
+  EXPECT_TRUE(support::gridUnchangedSince(before, 0, 3));
   EXPECT_TRUE(sameBits(surfacePoints[0][kSamples - 1], controlPoints[0][3], 3));
 }
 
@@ -128,13 +94,13 @@ TEST_F(Drag, SideViewKeepsX) {
   ASSERT_EQ(dragView, 2);
   ASSERT_EQ(selectedRow, 3);
   ASSERT_EQ(selectedCol, 0);
-  const Snapshot before;
+  const support::ViewerGlobals before = support::saveViewerGlobals();
   const double x = controlPoints[3][0][0];
   motion(500, 300);
   EXPECT_EQ(controlPoints[3][0][2], 400.0);
   EXPECT_EQ(controlPoints[3][0][1], 1200.0);
   EXPECT_TRUE(sameBits(&controlPoints[3][0][0], &x, 1));
-  EXPECT_TRUE(before.gridUnchangedExcept(3, 0));
+  EXPECT_TRUE(support::gridUnchangedSince(before, 3, 0));
   EXPECT_TRUE(sameBits(surfacePoints[kSamples - 1][0], controlPoints[3][0], 3));
 }
 
@@ -144,12 +110,12 @@ TEST_F(Drag, MotionWithoutADragMovesNothingButRetessellates) {
   controlPoints[3][3][2] = -77.0;
   ASSERT_NE(surfacePoints[kSamples - 1][kSamples - 1][0], 123.0);
   {  // no drag at all
-    const Snapshot before;
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     motion(123, 456);
-    EXPECT_TRUE(before.gridUnchangedExcept(-1, -1));
-    EXPECT_TRUE(before.cameraUnchanged());
-    EXPECT_EQ(lastMouseX, before.lastX);
-    EXPECT_EQ(lastMouseY, before.lastY);
+    EXPECT_TRUE(support::gridUnchangedSince(before));
+    EXPECT_TRUE(support::cameraUnchangedSince(before));
+    EXPECT_EQ(lastMouseX, before.lastMouseX);
+    EXPECT_EQ(lastMouseY, before.lastMouseY);
     EXPECT_TRUE(sameBits(surfacePoints[kSamples - 1][kSamples - 1], controlPoints[3][3], 3));
   }
   {  // a release of one of two held buttons ends the drag
@@ -157,10 +123,10 @@ TEST_F(Drag, MotionWithoutADragMovesNothingButRetessellates) {
     mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 300, 300);
     mouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 300, 300);
     ASSERT_EQ(dragView, -1);
-    const Snapshot before;
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     motion(200, 700);
-    EXPECT_TRUE(before.gridUnchangedExcept(-1, -1));
-    EXPECT_TRUE(before.cameraUnchanged());
+    EXPECT_TRUE(support::gridUnchangedSince(before));
+    EXPECT_TRUE(support::cameraUnchangedSince(before));
   }
 }
 
@@ -168,13 +134,13 @@ TEST_F(Drag, CameraDragMovesNoControlPoint) {
   mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 600, 200);
   ASSERT_EQ(dragView, 3);
   controlPoints[0][0][1] = 999.0;  // not yet tessellated
-  const Snapshot before;
+  const support::ViewerGlobals before = support::saveViewerGlobals();
   motion(600, 400);
   EXPECT_NEAR(cameraEye[1], 1.0f, 1e-6);
   EXPECT_NEAR(cameraUp[2], -1.0f, 1e-6);
   EXPECT_EQ(lastMouseX, 200);
   EXPECT_EQ(lastMouseY, 400);
-  EXPECT_TRUE(before.gridUnchangedExcept(-1, -1));
+  EXPECT_TRUE(support::gridUnchangedSince(before));
   EXPECT_TRUE(sameBits(surfacePoints[0][0], controlPoints[0][0], 3));
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "render/net.h"
 #include "render/views.h"
 #include "support/gl_window.h"
+#include "support/viewer_gl_test.h"
 
 namespace {
 
@@ -69,44 +69,8 @@ class FrameReadBack {
   std::vector<unsigned char> px_;
 };
 
-class NetGl : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ensureGlWindow();
-    ASSERT_TRUE(setGlWindowSize(800, 800));
-    std::memcpy(grid_, controlPoints, sizeof grid_);
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
-    std::memcpy(up_, cameraUp, sizeof up_);
-    axes_ = showAxes;
-    recording_ = recording;
-    dragView_ = dragView;
-    // The initial dome: rows give x, columns y, the rim lower in z than the middle.
-    initControlGrid();
-    const float e[3] = {0, 0, 1}, c[3] = {0, 0, 0}, u[3] = {0, 1, 0};
-    std::memcpy(cameraEye, e, sizeof e);
-    std::memcpy(cameraCenter, c, sizeof c);
-    std::memcpy(cameraUp, u, sizeof u);
-    showAxes = false;
-    recording = false;
-  }
-  void TearDown() override {
-    std::memcpy(controlPoints, grid_, sizeof grid_);
-    updateSurface();
-    dragView = dragView_;
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
-    std::memcpy(cameraUp, up_, sizeof up_);
-    showAxes = axes_;
-    recording = recording_;
-  }
-
- private:
-  double grid_[kGridSize][kGridSize][3];
-  float eye_[3], center_[3], up_[3];
-  bool axes_ = false, recording_ = false;
-  int dragView_ = -1;
-};
+// The initial dome: rows give x, columns y, the rim lower in z than the middle.
+class NetGl : public support::ViewerGlTest {};
 
 // The control point that is on top at a pixel: the last one drawn there, column by column,
 // rows within a column.
