@@ -127,6 +127,17 @@ V refRotate(V v, V axis, float angle) {
   return {out[0], out[1], out[2]};
 }
 
+// A trackball point: the pointer offset lifted onto the sphere of radius r, height 0 outside.
+V refOnBall(float x, float y, float r) {
+  const float h = (r * r - x * x) - y * y;
+  return {x, y, h > 0.0f ? rootOf(h) : 0.0f};
+}
+
+// The trackball's sums start from z: z z + (y y + x x) for a length, (y y' + x x') + z z' for
+// a dot product.
+float refLength(V v) { return rootOf(v.z * v.z + (v.y * v.y + v.x * v.x)); }
+float refDot(V a, V b) { return (a.y * b.y + a.x * b.x) + a.z * b.z; }
+
 // One motion event of a camera drag at (x, y), the pointer last at (lastX, lastY).
 void refCameraStep(RefCamera& cam, int button, int width, int height, double radius, int lastX,
                    int lastY, int x, int y) {
@@ -138,17 +149,11 @@ void refCameraStep(RefCamera& cam, int button, int width, int height, double rad
     const float py = static_cast<float>(static_cast<double>(lastY) - cy);
     const float qx = static_cast<float>(static_cast<double>(x - halfW) - cx);
     const float qy = static_cast<float>(static_cast<double>(y) - cy);
-    const float zp = (r * r - px * px) - py * py;
-    const float zq = (r * r - qx * qx) - qy * qy;
-    const float pz = zp > 0.0f ? rootOf(zp) : 0.0f;
-    const float qz = zq > 0.0f ? rootOf(zq) : 0.0f;
-    const V axis{pz * qy - qz * py, qz * px - pz * qx, qx * py - qy * px};
-    const float qLength = rootOf(qz * qz + (qy * qy + qx * qx));
-    const float pLength = rootOf(pz * pz + (py * py + px * px));
-    float cosv = ((qy * py + qx * px) + qz * pz) / (qLength * pLength);
-    if (cosv < -1.0f) cosv = -1.0f;
-    if (cosv > 1.0f) cosv = 1.0f;
-    const float theta = 2.0f * static_cast<float>(std::acos(static_cast<double>(cosv)));
+    const V p = refOnBall(px, py, r), q = refOnBall(qx, qy, r);
+    const V axis = refCross(q, p);
+    const float cosv = refDot(q, p) / (refLength(q) * refLength(p));
+    const float clamped = cosv < -1.0f ? -1.0f : (cosv > 1.0f ? 1.0f : cosv);
+    const float theta = 2.0f * static_cast<float>(std::acos(static_cast<double>(clamped)));
     const V world = refScreenToWorld(cam, axis.x, axis.y, axis.z);
     const V d{cam.center.x - cam.eye.x, cam.center.y - cam.eye.y, cam.center.z - cam.eye.z};
     const V dTurned = refRotate(d, world, theta);
