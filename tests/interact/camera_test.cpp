@@ -15,6 +15,7 @@
 #include "app/state.h"
 #include "interact/camera.h"
 #include "interact/picking.h"
+#include "support/random_input.h"
 #include "support/viewer_state.h"
 
 namespace {
@@ -627,18 +628,7 @@ TEST_F(Camera, ExtremeZoomStaysWithinTheBounds) {
 namespace {
 
 // Mostly inside the 800-pixel window, often far outside, up to 100000 pixels out.
-int randomCoordinate(std::mt19937& rng) {
-  const unsigned kind = rng() % 10;
-  if (kind < 5) return static_cast<int>(rng() % 801);
-  if (kind < 8) return static_cast<int>(rng() % 4001) - 2000;
-  return static_cast<int>(rng() % 200001) - 100000;
-}
-
-int randomSize(std::mt19937& rng) {
-  static const int sizes[] = {0, 1, 2, 3, 800, 801};
-  if (rng() % 2 == 0) return sizes[rng() % 6];
-  return static_cast<int>(rng() % 2400);
-}
+int randomCoordinate(std::mt19937& rng) { return support::randomCoordinate(rng, 5, 3, 100000); }
 
 }  // namespace
 
@@ -675,7 +665,7 @@ TEST_F(Camera, LongRandomSessionsKeepTheCameraSound) {
     } else if (kind < 11) {
       mouse(static_cast<int>(rng() % 5), GLUT_UP, randomCoordinate(rng), randomCoordinate(rng));
     } else if (kind < 13) {
-      reshape(randomSize(rng), randomSize(rng));
+      reshape(support::randomWindowSide(rng), support::randomWindowSide(rng));
     } else if (kind < 20) {
       // A long straight drag with one button: far enough to reach the distance bounds.
       mouse(static_cast<int>(rng() % 3), GLUT_DOWN, windowWidth / 2 + 1, 0);
