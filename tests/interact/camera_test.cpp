@@ -196,17 +196,22 @@ bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
   return ::testing::AssertionSuccess();
 }
 
+// Whether each component of v is within 1e-6 of (x, y, z), the accuracy of the float steps.
+::testing::AssertionResult near3(const float v[3], float x, float y, float z) {
+  const float want[3] = {x, y, z};
+  for (int k = 0; k < 3; ++k)
+    if (!(std::fabs(static_cast<double>(v[k]) - want[k]) <= 1e-6))
+      return ::testing::AssertionFailure() << "component " << k << " is " << v[k] << ", expected " << want[k];
+  return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
 TEST_F(Camera, RotateDownwardsLooksStraightDown) {
   pressCamera(GLUT_LEFT_BUTTON, 600, 200);
   cameraDrag(600, 400);
-  EXPECT_NEAR(cameraEye[0], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraEye[1], 1.0f, 1e-6);
-  EXPECT_NEAR(cameraEye[2], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraUp[0], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraUp[1], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraUp[2], -1.0f, 1e-6);
+  EXPECT_TRUE(near3(cameraEye, 0.0f, 1.0f, 0.0f)) << "eye";
+  EXPECT_TRUE(near3(cameraUp, 0.0f, 0.0f, -1.0f)) << "up";
   EXPECT_EQ(cameraCenter[0], 0.0f);
   EXPECT_EQ(cameraCenter[1], 0.0f);
   EXPECT_EQ(cameraCenter[2], 0.0f);
@@ -297,19 +302,11 @@ TEST_F(Camera, ZoomUpThenHorizontal) {
 TEST_F(Camera, PanFollowsThePointer) {
   pressCamera(GLUT_MIDDLE_BUTTON, 600, 200);
   cameraDrag(700, 200);
-  EXPECT_NEAR(cameraEye[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraEye[1], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraEye[2], 1.0f, 1e-6);
-  EXPECT_NEAR(cameraCenter[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraCenter[1], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraCenter[2], 0.0f, 1e-6);
+  EXPECT_TRUE(near3(cameraEye, -0.1f, 0.0f, 1.0f)) << "eye";
+  EXPECT_TRUE(near3(cameraCenter, -0.1f, 0.0f, 0.0f)) << "look-at point";
   cameraDrag(700, 300);
-  EXPECT_NEAR(cameraEye[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraEye[1], 0.1f, 1e-6);
-  EXPECT_NEAR(cameraEye[2], 1.0f, 1e-6);
-  EXPECT_NEAR(cameraCenter[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraCenter[1], 0.1f, 1e-6);
-  EXPECT_NEAR(cameraCenter[2], 0.0f, 1e-6);
+  EXPECT_TRUE(near3(cameraEye, -0.1f, 0.1f, 1.0f)) << "eye";
+  EXPECT_TRUE(near3(cameraCenter, -0.1f, 0.1f, 0.0f)) << "look-at point";
   {  // the same pixel again: nothing moves, not even by rounding
     EXPECT_TRUE(dragLeavesCamera(700, 300));
     EXPECT_EQ(lastMouseX, 300);
