@@ -29,6 +29,12 @@ bool dragLeavesCamera(int x, int y) {
   return support::cameraUnchangedSince(before);
 }
 
+// Eye `height` above the look-at point (x, 0, 0) on the z axis through it, up +y.
+void setCameraAbove(float x, float height) {
+  const float eye[3] = {x, 0.0f, height}, center[3] = {x, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
+  setCamera(eye, center, up);
+}
+
 double cameraDistance() {
   const double dx = static_cast<double>(cameraEye[0]) - cameraCenter[0];
   const double dy = static_cast<double>(cameraEye[1]) - cameraCenter[1];
@@ -504,8 +510,7 @@ TEST(CameraHelpers, CameraIsSound) {
 
 TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
   {  // zoom nearer at the lower bound
-    const float eye[3] = {0.0f, 0.0f, kMinCameraDistance}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    setCameraAbove(0.0f, kMinCameraDistance);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
     EXPECT_TRUE(dragLeavesCamera(600, 199));
     EXPECT_EQ(lastMouseY, 199);
@@ -513,8 +518,7 @@ TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
     EXPECT_EQ(cameraEye[2], 0.0f - (0.0f - kMinCameraDistance) * 1.025f);
   }
   {  // zoom farther at the upper bound
-    const float eye[3] = {0.0f, 0.0f, kMaxCameraDistance}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    setCameraAbove(0.0f, kMaxCameraDistance);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
     EXPECT_TRUE(dragLeavesCamera(650, 260));
     EXPECT_EQ(lastMouseX, 250);
@@ -523,8 +527,7 @@ TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
     EXPECT_EQ(cameraEye[2], 0.0f - (0.0f - kMaxCameraDistance) * 0.975f);
   }
   {  // zoom nearer far from the origin: the look-at point would be out of reach
-    const float eye[3] = {4000.0f, 0.0f, 1.0f}, center[3] = {4000.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    setCameraAbove(4000.0f, 1.0f);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
     EXPECT_TRUE(dragLeavesCamera(600, 150));  // 4000 > 4096 * 0.975
     cameraDrag(600, 150);  // farther is allowed
