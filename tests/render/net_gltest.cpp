@@ -64,12 +64,24 @@ class FrameReadBack {
  public:
   FrameReadBack() : px_(readBackRgb(0, 0, 800, 800)) {}
   const unsigned char* at(int x, int y) const { return &px_[(static_cast<size_t>(y) * 800 + x) * 3]; }
+  // The pixel a world point falls in, in an orthographic view or the front camera's view.
+  const unsigned char* under(int view, const double p[3]) const {
+    double x, y;
+    windowPosition(view, p, x, y);
+    return at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+  }
 
  private:
   std::vector<unsigned char> px_;
 };
 
 // The initial dome: rows give x, columns y, the rim lower in z than the middle.
+Rgb pointColour(int row, int col) {
+  float rgb[3];
+  controlPointColour(row, col, rgb);
+  return toBytes(rgb);
+}
+
 class NetGl : public support::ViewerGlTest {};
 
 // The control point that is on top at a pixel: the last one drawn there, column by column,
@@ -121,11 +133,9 @@ TEST_F(NetGl, EveryControlPointInItsColourAtItsPixel) {
         windowPosition(view, controlPoints[r][c], x, y);
         int topRow, topCol;
         topmostAt(view, r, c, topRow, topCol);
-        float rgb[3];
-        controlPointColour(topRow, topCol, rgb);
         const int px = static_cast<int>(std::floor(x)), py = static_cast<int>(std::floor(y));
         const unsigned char* p = frame.at(px, py);
-        EXPECT_TRUE(closeTo(p, toBytes(rgb), 2))
+        EXPECT_TRUE(closeTo(p, pointColour(topRow, topCol), 2))
             << "view " << view << " point [" << r << "][" << c << "] shown as [" << topRow << "][" << topCol
             << "] at (" << px << ", " << py << ") is " << describe(p);
       }
@@ -150,13 +160,10 @@ TEST_F(NetGl, CoincidingPointsShowTheLaterInDrawingOrder) {
     windowPosition(k.view, controlPoints[k.winnerRow][k.winnerCol], wx, wy);
     ASSERT_NEAR(x, wx, 1e-9);
     ASSERT_NEAR(y, wy, 1e-9);
-    float win[3], lose[3];
-    controlPointColour(k.winnerRow, k.winnerCol, win);
-    controlPointColour(k.loserRow, k.loserCol, lose);
-    const unsigned char* p = frame.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
-    EXPECT_TRUE(closeTo(p, toBytes(win), 2)) << "view " << k.view << " [" << k.winnerRow << "][" << k.winnerCol
+    const unsigned char* p = frame.under(k.view, controlPoints[k.r][k.c]);
+    EXPECT_TRUE(closeTo(p, pointColour(k.winnerRow, k.winnerCol), 2)) << "view " << k.view << " [" << k.winnerRow << "][" << k.winnerCol
                                              << "] should be on top, pixel is " << describe(p);
-    EXPECT_FALSE(closeTo(p, toBytes(lose), 8)) << "view " << k.view << " [" << k.loserRow << "][" << k.loserCol
+    EXPECT_FALSE(closeTo(p, pointColour(k.loserRow, k.loserCol), 8)) << "view " << k.view << " [" << k.loserRow << "][" << k.loserCol
                                                << "] shows through";
   }
 
@@ -165,12 +172,8 @@ TEST_F(NetGl, CoincidingPointsShowTheLaterInDrawingOrder) {
   controlPoints[3][0][1] = controlPoints[2][1][1];
   display();
   const FrameReadBack moved;
-  double x, y;
-  windowPosition(0, controlPoints[2][1], x, y);
-  float win[3];
-  controlPointColour(2, 1, win);
-  const unsigned char* p = moved.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
-  EXPECT_TRUE(closeTo(p, toBytes(win), 2)) << "front view [2][1] over [3][0], pixel is " << describe(p);
+  const unsigned char* p = moved.under(0, controlPoints[2][1]);
+  EXPECT_TRUE(closeTo(p, pointColour(2, 1), 2)) << "front view [2][1] over [3][0], pixel is " << describe(p);
 }
 
 TEST_F(NetGl, PointsAreNotCoveredByNetOrAxesAndNotDrawnInTheCameraView) {
@@ -180,23 +183,15 @@ TEST_F(NetGl, PointsAreNotCoveredByNetOrAxesAndNotDrawnInTheCameraView) {
   controlPoints[1][1][0] = 200.0;
   display();
   const FrameReadBack frame;
-  double x, y;
-  windowPosition(0, controlPoints[1][1], x, y);
-  float rgb[3];
-  controlPointColour(1, 1, rgb);
-  const unsigned char* p = frame.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
-  EXPECT_TRUE(closeTo(p, toBytes(rgb), 2)) << "front view point on the X axis is " << describe(p);
+  const unsigned char* p = frame.under(0, controlPoints[1][1]);
+  EXPECT_TRUE(closeTo(p, pointColour(1, 1), 2)) << "front view point on the X axis is " << describe(p);
 
   // camera view: where the front view has its points, none of their colours appears
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) {
       if (r == 3 && c == 3) continue;  // its colour is also the untextured patch's
-      double cx, cy;
-      windowPosition(3, controlPoints[r][c], cx, cy);
-      float colour[3];
-      controlPointColour(r, c, colour);
-      const unsigned char* q = frame.at(static_cast<int>(std::floor(cx)), static_cast<int>(std::floor(cy)));
-      EXPECT_FALSE(closeTo(q, toBytes(colour), 8)) << "control point [" << r << "][" << c << "] in the camera view";
+      const unsigned char* q = frame.under(3, controlPoints[r][c]);
+      EXPECT_FALSE(closeTo(q, pointColour(r, c), 8)) << "control point [" << r << "][" << c << "] in the camera view";
     }
 }
 
@@ -308,9 +303,7 @@ TEST_F(NetGl, PositiveAxesInAllFourViewsOnlyWhenShown) {
   display();
   const FrameReadBack hidden;
   for (const AxisProbe& a : positive) {
-    double x, y;
-    windowPosition(a.view, a.world, x, y);
-    const unsigned char* p = hidden.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+    const unsigned char* p = hidden.under(a.view, a.world);
     if (a.view == 3)
       EXPECT_FALSE(closeTo(p, a.colour, 60)) << "hidden axis in the camera view: " << describe(p);
     else
@@ -337,9 +330,7 @@ TEST_F(NetGl, PositiveAxesInAllFourViewsOnlyWhenShown) {
     }
   }
   for (const AxisProbe& a : negative) {
-    double x, y;
-    windowPosition(a.view, a.world, x, y);
-    const unsigned char* p = shown.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+    const unsigned char* p = shown.under(a.view, a.world);
     EXPECT_TRUE(closeTo(p, background[a.view], 1)) << "negative axis in view " << a.view << ": " << describe(p);
   }
   // camera view: the negative side is whatever the patch shows, with or without axes
