@@ -85,6 +85,12 @@ void expectPicked(int view, int row, int col) {
   EXPECT_EQ(selectedCol, col);
 }
 
+// No drag, and no button held.
+void expectDragEnded() {
+  EXPECT_EQ(dragView, -1);
+  EXPECT_EQ(activeButton, -1);
+}
+
 // The marked state of markState, untouched except for the stored button.
 void expectNothingPicked(int button) {
   EXPECT_EQ(dragView, -1);
@@ -344,8 +350,7 @@ TEST_F(Picking, AnyReleaseEndsTheDrag) {
   {  // released by another button, elsewhere: the drag ends, the selection stays
     press(GLUT_LEFT_BUTTON, 60, 460);
     release(GLUT_RIGHT_BUTTON, 700, 100);
-    EXPECT_EQ(dragView, -1);
-    EXPECT_EQ(activeButton, -1);
+    expectDragEnded();
     EXPECT_EQ(selectedRow, 1);
     EXPECT_EQ(selectedCol, 1);
   }
@@ -353,16 +358,14 @@ TEST_F(Picking, AnyReleaseEndsTheDrag) {
     press(GLUT_LEFT_BUTTON, 600, 200);
     press(GLUT_MIDDLE_BUTTON, 610, 210);
     release(GLUT_LEFT_BUTTON, 620, 220);
-    EXPECT_EQ(dragView, -1);
-    EXPECT_EQ(activeButton, -1);
+    expectDragEnded();
     EXPECT_EQ(lastMouseX, 210);
     EXPECT_EQ(lastMouseY, 210);
   }
   {  // a release outside the window with an unusual button
     press(GLUT_LEFT_BUTTON, 60, 460);
     release(9, -100000, 100000);
-    EXPECT_EQ(dragView, -1);
-    EXPECT_EQ(activeButton, -1);
+    expectDragEnded();
   }
   {  // a state that is neither press nor release does nothing
     press(GLUT_RIGHT_BUTTON, 60, 460);
