@@ -344,6 +344,26 @@ TEST_F(NetGl, PositiveAxesInAllFourViewsOnlyWhenShown) {
   }
 }
 
+namespace {
+
+GLfloat lineWidthNow() {
+  GLfloat width = 0.0f;
+  glGetFloatv(GL_LINE_WIDTH, &width);
+  return width;
+}
+
+// Whether the GL's current colour is exactly (r, g, b), and its alpha 1 when withAlpha.
+::testing::AssertionResult currentColourIs(float r, float g, float b, bool withAlpha) {
+  GLfloat colour[4] = {-1, -1, -1, -1};
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  if (colour[0] == r && colour[1] == g && colour[2] == b && (!withAlpha || colour[3] == 1.0f))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "current colour is (" << colour[0] << ", " << colour[1] << ", "
+                                       << colour[2] << ", " << colour[3] << ")";
+}
+
+}  // namespace
+
 TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
   glEnable(GL_SCISSOR_TEST);
   setupView(0);
@@ -351,33 +371,22 @@ TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
   // net: width 1.5 and its grey current
   glLineWidth(7.0f);
   drawControlNet();
-  GLfloat width = 0.0f;
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_EQ(width, 1.5f);
-  GLfloat colour[4] = {-1, -1, -1, -1};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_EQ(colour[0], 0.7f);
-  EXPECT_EQ(colour[1], 0.7f);
-  EXPECT_EQ(colour[2], 0.7f);
-  EXPECT_EQ(colour[3], 1.0f);
+  EXPECT_EQ(lineWidthNow(), 1.5f);
+  EXPECT_TRUE(currentColourIs(0.7f, 0.7f, 0.7f, true));
 
   // axes: width 3 whether shown or not; when shown, the Z axis's blue is left current
   showAxes = false;
   glLineWidth(7.0f);
   drawAxes();
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_EQ(width, 3.0f);
+  EXPECT_EQ(lineWidthNow(), 3.0f);
+  GLfloat colour[4] = {-1, -1, -1, -1};
   glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_EQ(colour[0], 0.7f) << "hidden axes set a colour";
   showAxes = true;
   glLineWidth(7.0f);
   drawAxes();
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_EQ(width, 3.0f);
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_EQ(colour[0], 0.0f);
-  EXPECT_EQ(colour[1], 0.0f);
-  EXPECT_EQ(colour[2], 1.0f);
+  EXPECT_EQ(lineWidthNow(), 3.0f);
+  EXPECT_TRUE(currentColourIs(0.0f, 0.0f, 1.0f, false));
 
   // points: depth test back on, [3][3]'s colour current, whichever way the test was before
   for (const bool depthBefore : {true, false}) {
@@ -386,11 +395,7 @@ TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
     glColor3f(0.1f, 0.2f, 0.3f);
     drawControlPoints();
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "depth test before: " << depthBefore;
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 0.5f);
-    EXPECT_EQ(colour[1], 0.5f);
-    EXPECT_EQ(colour[2], 1.0f);
-    EXPECT_EQ(colour[3], 1.0f);
+    EXPECT_TRUE(currentColourIs(0.5f, 0.5f, 1.0f, true)) << "depth test before: " << depthBefore;
   }
   glDisable(GL_SCISSOR_TEST);
   glEnable(GL_DEPTH_TEST);
@@ -398,12 +403,8 @@ TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
 
 TEST_F(NetGl, DisplayLeavesThePointsColourForTheNextFrameAndDepthOn) {
   display();
-  GLfloat colour[4] = {-1, -1, -1, -1};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
   // the camera view sets no colour of its own: the side view's last point colour is current
-  EXPECT_EQ(colour[0], 0.5f);
-  EXPECT_EQ(colour[1], 0.5f);
-  EXPECT_EQ(colour[2], 1.0f);
+  EXPECT_TRUE(currentColourIs(0.5f, 0.5f, 1.0f, false));
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   GLint mode = 0;
   glGetIntegerv(GL_MATRIX_MODE, &mode);
