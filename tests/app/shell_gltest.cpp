@@ -12,6 +12,7 @@
 #include "app/shell.h"
 #include "app/state.h"
 #include "support/gl_window.h"
+#include "support/viewer_state.h"
 
 namespace {
 
@@ -28,35 +29,6 @@ bool nextFrameDrawn() {
   const int target = displayCalls + 1;
   return pumpGlEventsUntil([target] { return displayCalls >= target; });
 }
-
-// Everything a key could conceivably change.
-struct Snapshot {
-  bool axes, rec;
-  int width, height, counter, button, view, row, col, mouseX, mouseY;
-  double radius;
-  double grid[kGridSize][kGridSize][3];
-  float eye[3], center[3], up[3];
-
-  static Snapshot take() {
-    Snapshot s;
-    s.axes = showAxes, s.rec = recording;
-    s.width = windowWidth, s.height = windowHeight, s.counter = frameCounter;
-    s.button = activeButton, s.view = dragView, s.row = selectedRow, s.col = selectedCol;
-    s.mouseX = lastMouseX, s.mouseY = lastMouseY, s.radius = trackballRadius;
-    std::memcpy(s.grid, controlPoints, sizeof s.grid);
-    std::memcpy(s.eye, cameraEye, sizeof s.eye);
-    std::memcpy(s.center, cameraCenter, sizeof s.center);
-    std::memcpy(s.up, cameraUp, sizeof s.up);
-    return s;
-  }
-  bool operator==(const Snapshot& o) const {
-    return axes == o.axes && rec == o.rec && width == o.width && height == o.height && counter == o.counter &&
-           button == o.button && view == o.view && row == o.row && col == o.col && mouseX == o.mouseX &&
-           mouseY == o.mouseY && radius == o.radius && std::memcmp(grid, o.grid, sizeof grid) == 0 &&
-           std::memcmp(eye, o.eye, sizeof eye) == 0 && std::memcmp(center, o.center, sizeof center) == 0 &&
-           std::memcmp(up, o.up, sizeof up) == 0;
-  }
-};
 
 class ShellGl : public ::testing::Test {
  protected:
@@ -113,9 +85,10 @@ TEST_F(ShellGl, EveryOtherKeyChangesNothing) {
   for (int code = 0; code < 256; ++code) {
     // Commands: Escape, the flags, and the kept-file and history keys, tested on their own.
     if (std::strchr("aAsSwWoOuUrR\x19\x1a\x1b", code) != nullptr && code != 0) continue;
-    const Snapshot before = Snapshot::take();
+    // everything a key could conceivably change
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     keyboard(static_cast<unsigned char>(code), code * 3, -code);
-    EXPECT_TRUE(Snapshot::take() == before) << "key code " << code;
+    EXPECT_TRUE(support::sameViewerGlobals(support::saveViewerGlobals(), before)) << "key code " << code;
   }
 }
 

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,17 +21,14 @@
 #include "render/views.h"
 #include "support/atlas.h"
 #include "support/gl_window.h"
+#include "support/viewer_gl_test.h"
 
 namespace {
 
 using support::kFaceNames;
 using support::kFlatFaceColours;
 using support::Rgb;
-using support::kMinusX;
-using support::kMinusY;
 using support::kMinusZ;
-using support::kPlusX;
-using support::kPlusY;
 using support::kPlusZ;
 const Rgb kBackground = {255, 255, 255};  // the camera view's clear colour
 constexpr int kCell = 32;  // atlas cell side in texels
@@ -51,11 +47,7 @@ struct Camera {
   float eye[3], center[3], up[3];
 };
 
-void applyCamera(const Camera& c) {
-  std::memcpy(cameraEye, c.eye, sizeof cameraEye);
-  std::memcpy(cameraCenter, c.center, sizeof cameraCenter);
-  std::memcpy(cameraUp, c.up, sizeof cameraUp);
-}
+void applyCamera(const Camera& c) { support::setCamera(c.eye, c.center, c.up); }
 
 void cross(const double a[3], const double b[3], double out[3]) {
   out[0] = a[1] * b[2] - a[2] * b[1];
@@ -173,25 +165,8 @@ std::vector<int> predictFaces(const Camera& cam) {
   return state;
 }
 
-class MirrorGl : public ::testing::Test {
+class MirrorGl : public support::ViewerGlTest {
  protected:
-  void SetUp() override {
-    ensureGlWindow();
-    ASSERT_TRUE(resizeGlWindow(800, 800));
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
-    std::memcpy(up_, cameraUp, sizeof up_);
-    showAxes_ = showAxes;
-    showAxes = false;
-    initControlGrid();
-  }
-  void TearDown() override {
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
-    std::memcpy(cameraUp, up_, sizeof up_);
-    showAxes = showAxes_;
-  }
-
   // Uploads the solid atlas through loadCubemap from a scratch working directory.
   void loadSolidAtlas() {
     char cwd[4096];
@@ -208,10 +183,6 @@ class MirrorGl : public ::testing::Test {
     rmdir(dirTemplate);
     ASSERT_NE(slot, 0u);
   }
-
- private:
-  float eye_[3], center_[3], up_[3];
-  bool showAxes_ = false;
 };
 
 TEST_F(MirrorGl, DefaultCameraShowsThePlusZCellInTheMiddle) {
