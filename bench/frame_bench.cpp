@@ -15,9 +15,9 @@
 #include "gl_context.h"
 #include "interact/camera.h"
 #include "interact/picking.h"
-#include "model/basis.h"
 #include "render/cubemap.h"
 #include "render/mirror.h"
+#include "scene.h"
 
 namespace {
 
@@ -41,17 +41,20 @@ class QuietStdout {
   int saved_;
 };
 
+// The window, the start-up scene with the axes off, and one finished frame; false (the
+// benchmark skipped) without a display.
+bool prepareFrame(benchmark::State& state) {
+  if (!benchWindowOrSkip(state)) return false;
+  prepareDefaultScene();
+  showAxes = false;
+  display();
+  glFinish();
+  return true;
+}
+
 // Display passes at the start-up camera, the camera view's patch drawn by drawPatch.
 void runDisplayPass(benchmark::State& state, void (*drawPatch)()) {
-  if (!ensureBenchWindow()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  initControlGrid();
-  setDefaultCamera();
-  showAxes = false;
-  displayWith(drawPatch);
-  glFinish();
+  if (!prepareFrame(state)) return;
   for (auto _ : state) {
     displayWith(drawPatch);
     glFinish();
@@ -82,21 +85,13 @@ BENCHMARK(BM_DisplayPassStripsOnly)->Unit(benchmark::kMillisecond)->UseRealTime(
 // A left-button drag in the camera view: the orbit step, re-tessellation and the redraw.
 // Every iteration starts from the same camera, so each one does the same work.
 static void BM_MotionEvent(benchmark::State& state) {
-  if (!ensureBenchWindow()) {
-    state.SkipWithError("no X display");
-    return;
-  }
-  initControlGrid();
-  setDefaultCamera();
-  showAxes = false;
+  if (!prepareFrame(state)) return;
   mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 600, 200);
   if (dragView != 3) {
     state.SkipWithError("the press did not start a camera drag");
     return;
   }
   const int startX = lastMouseX, startY = lastMouseY;
-  display();
-  glFinish();
   for (auto _ : state) {
     setDefaultCamera();
     lastMouseX = startX;
@@ -113,10 +108,7 @@ BENCHMARK(BM_MotionEvent)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The start-up work after the window exists: the atlas (read, decoded, uploaded), the model
 // tables and the first tessellation, the camera, and the first frame, finished.
 static void BM_StartupToFirstFrame(benchmark::State& state) {
-  if (!ensureBenchWindow()) {
-    state.SkipWithError("no X display");
-    return;
-  }
+  if (!benchWindowOrSkip(state)) return;
   if (access("cubemap.png", R_OK) != 0) {
     state.SkipWithError("no cubemap.png in the working directory");
     return;
@@ -127,10 +119,7 @@ static void BM_StartupToFirstFrame(benchmark::State& state) {
     QuietStdout quiet;
     for (auto _ : state) {
       loadCubemap(cubemapTexture);
-      initBinomials();
-      initBernstein();
-      initControlGrid();
-      setDefaultCamera();
+      prepareDefaultScene();
       display();
       glFinish();
     }

@@ -37,3 +37,9 @@ bool ensureBenchWindow() {
   ready = 1;
   return true;
 }
+
+bool benchWindowOrSkip(benchmark::State& state) {
+  if (ensureBenchWindow()) return true;
+  state.SkipWithError("no X display");
+  return false;
+}

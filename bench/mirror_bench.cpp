@@ -4,29 +4,13 @@
 #include <benchmark/benchmark.h>
 
 #include "app/state.h"
-#include "interact/camera.h"
-#include "model/basis.h"
 #include "render/mirror.h"
 #include "render/seams.h"
-
-namespace {
-
-void prepareDefaultScene() {
-  initBinomials();
-  initBernstein();
-  initControlGrid();
-  setDefaultCamera();
-}
-
-}  // namespace
+#include "scene.h"
 
 static void BM_TexCoords(benchmark::State& state) {
   prepareDefaultScene();
-  for (auto _ : state) {
-    computeTexCoords();
-    benchmark::DoNotOptimize(texCoords);
-    benchmark::ClobberMemory();
-  }
+  timeStep(state, computeTexCoords, texCoords);
   state.SetItemsProcessed(state.iterations() * kSamples * kSamples);
 }
 BENCHMARK(BM_TexCoords)->Unit(benchmark::kMicrosecond);
@@ -36,13 +20,11 @@ static void BM_TexCoordsOneByOne(benchmark::State& state) {
   prepareDefaultScene();
   const float d[3] = {cameraCenter[0] - cameraEye[0], cameraCenter[1] - cameraEye[1],
                       cameraCenter[2] - cameraEye[2]};
-  for (auto _ : state) {
+  auto oneByOne = [&d] {
     for (int k = 0; k < kSamples; ++k)
-      for (int l = 0; l < kSamples; ++l)
-        reflectionTexCoord(surfaceNormals[k][l], d, texCoords[k][l]);
-    benchmark::DoNotOptimize(texCoords);
-    benchmark::ClobberMemory();
-  }
+      for (int l = 0; l < kSamples; ++l) reflectionTexCoord(surfaceNormals[k][l], d, texCoords[k][l]);
+  };
+  timeStep(state, oneByOne, texCoords);
   state.SetItemsProcessed(state.iterations() * kSamples * kSamples);
 }
 BENCHMARK(BM_TexCoordsOneByOne)->Unit(benchmark::kMicrosecond);

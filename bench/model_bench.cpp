@@ -3,16 +3,10 @@
 #include <benchmark/benchmark.h>
 
 #include "app/state.h"
-#include "model/basis.h"
 #include "model/tessellation.h"
+#include "scene.h"
 
 namespace {
-
-void prepareInitialGrid() {
-  initBinomials();
-  initBernstein();
-  initControlGrid();
-}
 
 // Positions only, each a full double sum over the 16 control points.
 double directPoints[kSamples][kSamples][3];
@@ -34,21 +28,13 @@ void directEvaluation() {
 }  // namespace
 
 static void BM_UpdateSurface(benchmark::State& state) {
-  prepareInitialGrid();
-  for (auto _ : state) {
-    updateSurface();
-    benchmark::DoNotOptimize(surfaceNormals);
-    benchmark::ClobberMemory();
-  }
+  prepareDefaultScene();
+  timeStep(state, updateSurface, surfaceNormals);
 }
 BENCHMARK(BM_UpdateSurface)->Unit(benchmark::kMillisecond);
 
 static void BM_DirectEvaluation(benchmark::State& state) {
-  prepareInitialGrid();
-  for (auto _ : state) {
-    directEvaluation();
-    benchmark::DoNotOptimize(directPoints);
-    benchmark::ClobberMemory();
-  }
+  prepareDefaultScene();
+  timeStep(state, directEvaluation, directPoints);
 }
 BENCHMARK(BM_DirectEvaluation)->Unit(benchmark::kMillisecond);

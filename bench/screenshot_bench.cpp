@@ -12,10 +12,7 @@
 #include "gl_context.h"
 
 static void BM_SaveScreenshot(benchmark::State& state) {
-  if (!ensureBenchWindow()) {
-    state.SkipWithError("no X display");
-    return;
-  }
+  if (!benchWindowOrSkip(state)) return;
   char dirTemplate[] = "/tmp/patchlume-bench-XXXXXX";
   if (mkdtemp(dirTemplate) == nullptr) {
     state.SkipWithError("no scratch directory");

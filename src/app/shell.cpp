@@ -1,22 +1,51 @@
-// The application shell: window and fixed GL state, the display pass, resizing and keys.
-// Relies on GLUT calling reshape before the first display and after every size change.
+// The application shell: the command line, window and fixed GL state, the display pass,
+// resizing and keys. Relies on GLUT calling reshape before the first display and after
+// every size change.
 #include "app/shell.h"
 
 #include <GL/glut.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/state.h"
 #include "capture/screenshot.h"
+#include "files/net_file.h"
+#include "files/obj_file.h"
 #include "interact/camera.h"
+#include "interact/history.h"
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "render/cubemap.h"
 #include "render/mirror.h"
 #include "render/net.h"
 #include "render/views.h"
+
+namespace {
+// GLUT's keyboard callback gets Ctrl with a letter as its ASCII control code.
+constexpr unsigned char kCtrlY = 25;
+constexpr unsigned char kCtrlZ = 26;
+}  // namespace
+
+bool takeNetArgument(int argc, char** argv) {
+  const char* path = argc >= 2 ? argv[1] : "patch.net";
+  if (argc > 2 || path[0] == '\0' || path[0] == '-' ||
+      !objPathForNet(path, objPath, sizeof objPath)) {
+    std::fprintf(stderr, "usage: patchlume [NET]\n");
+    return false;
+  }
+  netPath = path;
+  return true;
+}
+
+int readStartNet(double grid[kGridSize][kGridSize][3]) {
+  NetError error;
+  const int found = readNetFile(netPath, grid, &error);
+  if (found < 0) std::fprintf(stderr, "%s:%d: %s\n", netPath, error.line, error.what);
+  return found;
+}
 
 void initScene() {
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
@@ -90,6 +119,24 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/) {
     case 's':
     case 'S':
       recording = !recording;
+      break;
+    case 'w':
+    case 'W':
+      saveNetFile(netPath, controlPoints);
+      break;
+    case 'o':
+    case 'O':
+      exportObjFile(objPath, surfacePoints, surfaceNormals);
+      break;
+    case 'u':
+    case 'U':
+    case kCtrlZ:
+      undoLastDrag();
+      break;
+    case 'r':
+    case 'R':
+    case kCtrlY:
+      redoLastDrag();
       break;
     default:
       break;

@@ -1,6 +1,17 @@
 // Start-up sequence and the three GLUT callbacks the shell owns: display, reshape, keyboard.
 #pragma once
 
+#include "app/state.h"
+
+// What glutInit left of the command line: the program name and at most one net file. Sets
+// netPath (to that argument, or "patch.net") and objPath. Two or more arguments, an empty
+// one or one that begins with '-' print the usage line on stderr and return false.
+bool takeNetArgument(int argc, char** argv);
+
+// Reads netPath for the start: 1 grid filled, 0 no such file (start from the initial grid),
+// -1 refused after printing "NET:LINE: what is wrong" on stderr.
+int readStartNet(double grid[kGridSize][kGridSize][3]);
+
 // Opens the window, sets the fixed GL state, builds the model, loads the atlas and sets the
 // camera. Leaves a current GL context, the depth test, blending and point/line smoothing on,
 // point size 9, and the atlas texture (if any) bound to GL_TEXTURE_2D.
@@ -21,5 +32,7 @@ void displayWith(void (*drawPatch)());
 // Stores the new drawing-area size (pixels) and the trackball radius; sets no GL state.
 void reshape(int width, int height);
 
-// Escape exits with status 0; a/A toggles the axes, s/S recording; every other key only redraws.
+// Escape exits with status 0; a/A toggles the axes, s/S recording; w/W saves the net file,
+// o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; every other key
+// only redraws.
 void keyboard(unsigned char key, int x, int y);

@@ -15,6 +15,12 @@ int selectedCol = 0;
 int lastMouseX = 0;
 int lastMouseY = 0;
 
+DragHistory dragHistory;
+double dragStartPoint[3];
+
+const char* netPath = "patch.net";
+char objPath[kPathCapacity] = "patch.obj";
+
 double controlPoints[kGridSize][kGridSize][3];
 int binomial[3];
 double bernstein[kSamples][4];

@@ -6,6 +6,8 @@ constexpr int kGridSize = 4;     // control points per row and per column
 constexpr int kSamples = 129;    // samples per parametric direction, both ends included
 constexpr int kViewCount = 4;    // 0 front, 1 top, 2 side, 3 camera
 constexpr int kFaceCount = 6;    // cube faces: 0 -X, 1 +X, 2 -Y, 3 +Y, 4 -Z, 5 +Z
+constexpr int kHistorySteps = 128;  // drags that can be undone; older ones are forgotten
+constexpr int kPathCapacity = 4100;  // bytes of a file name: PATH_MAX and a ".obj" more
 
 // Three floats of the camera arithmetic.
 struct Vec3f {
@@ -15,6 +17,21 @@ struct Vec3f {
 // 3 by 3 float matrix, row by row: m[row][column].
 struct Mat3f {
   float m[3][3];
+};
+
+// One drag of a control point, as undo and redo replay it.
+struct DragStep {
+  int row, col;      // the point dragged, [row][column] of controlPoints
+  double before[3];  // where the press found it, world units
+  double after[3];   // where the release left it
+};
+
+// Fixed-size ring of the latest drags: steps[(oldest + n) % kHistorySteps] is the n-th.
+struct DragHistory {
+  DragStep steps[kHistorySteps];
+  int oldest;   // ring index of the oldest step kept
+  int count;    // steps kept, 0..kHistorySteps
+  int applied;  // of those, how many are in effect; the count - applied after them can be redone
 };
 
 // Window (written by reshape)
@@ -33,6 +50,14 @@ extern int selectedRow;   // row of the picked control point, 0..3, meaningful w
 extern int selectedCol;   // column of the picked control point, 0..3
 extern int lastMouseX;    // pixels from the camera view's left edge at the last camera-view event
 extern int lastMouseY;    // window y in pixels (downwards) at the last camera-view event
+
+// Undo history (written by mouse when a point drag ends, and by the undo and redo keys)
+extern DragHistory dragHistory;   // every step since start-up, the newest kHistorySteps
+extern double dragStartPoint[3];  // the picked point at the press, meaningful while dragView is 0..2
+
+// Kept files (set by takeNetArgument before the window opens)
+extern const char* netPath;          // the net file: the command line's NET, or "patch.net"
+extern char objPath[kPathCapacity];  // the OBJ export: netPath with its extension made ".obj"
 
 // Bezier model (written by basis and tessellation, and by dragging)
 extern double controlPoints[kGridSize][kGridSize][3];  // [row i][column j][x, y, z], world units

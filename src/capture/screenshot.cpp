@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -67,3 +68,5 @@ int saveScreenshot() {
   }
   return 0;
 }
+
+void ignoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }

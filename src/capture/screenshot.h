@@ -21,3 +21,8 @@ void tgaHeader(int width, int height, unsigned char header[kTgaHeaderSize]);
 // partial file is then removed and frameCounter keeps its value, so the next frame tries the
 // same number). Leaves the pack alignment as it found it.
 int saveScreenshot();
+
+// Makes a write past a file-size limit (RLIMIT_FSIZE) fail with EFBIG, which saveScreenshot
+// handles, instead of raising SIGXFSZ, whose default action ends the process mid-write and
+// leaves the truncated frame behind. Called once at start-up, before any frame is written.
+void ignoreFileSizeSignal();

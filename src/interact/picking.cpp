@@ -10,6 +10,7 @@
 
 #include "app/state.h"
 #include "interact/camera.h"
+#include "interact/history.h"
 #include "model/tessellation.h"
 
 namespace {
@@ -88,6 +89,8 @@ void mouse(int button, int state, int x, int y) {
   if (state == GLUT_DOWN) {
     const int view = classifyPress(x, y, windowWidth, windowHeight);
     if (view == 3) {
+      // A drag taken over ends the one before it, which becomes a step of its own.
+      endPointDrag();
       dragView = 3;
       lastMouseX = x - windowWidth / 2;
       lastMouseY = y;
@@ -96,12 +99,15 @@ void mouse(int button, int state, int x, int y) {
     }
     int row = 0, column = 0;
     if (view >= 0 && pickControlPoint(view, x, y, windowWidth, windowHeight, &row, &column)) {
+      endPointDrag();
       dragView = view;
       selectedRow = row;
       selectedCol = column;
+      beginPointDrag();
     }
     activeButton = button;
   } else if (state == GLUT_UP) {
+    endPointDrag();
     dragView = -1;
     activeButton = -1;
   }

@@ -19,7 +19,8 @@ bool pickControlPoint(int view, int x, int y, int width, int height, int* row, i
 void placeControlPoint(int view, int x, int y, int width, int height, double p[3]);
 
 // GLUT mouse callback: a press picks or starts a camera drag and stores the button; any
-// release ends the drag. Draws nothing.
+// release ends the drag. A point drag that ends (by the release, or by a press that takes
+// another drag over) becomes an undo step if it moved its point. Draws nothing.
 void mouse(int button, int state, int x, int y);
 
 // GLUT motion callback: moves the picked point or the camera, then re-tessellates and posts

@@ -2,6 +2,7 @@
 #include "model/basis.h"
 
 #include <cmath>
+#include <cstring>
 
 #include "app/state.h"
 #include "model/tessellation.h"
@@ -50,4 +51,9 @@ void initControlGrid() {
   }
   updateSurface();
   dragView = -1;
+}
+
+void setControlGrid(const double grid[kGridSize][kGridSize][3]) {
+  std::memcpy(controlPoints, grid, sizeof controlPoints);
+  updateSurface();
 }

@@ -73,6 +73,17 @@ void loadCubemap(GLuint& cubemapTexture) {
     return;
   }
 
+  // What a refused upload gives back: the binding (unless it was the texture released
+  // below) and the environment mode.
+  GLint boundBefore = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundBefore);
+  GLint envBefore = GL_MODULATE;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envBefore);
+  // Only the upload's own error may count below.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+
+  const GLuint released = cubemapTexture;
   glDeleteTextures(1, &cubemapTexture);
   glGenTextures(1, &cubemapTexture);
   glBindTexture(GL_TEXTURE_2D, cubemapTexture);
@@ -83,10 +94,23 @@ void loadCubemap(GLuint& cubemapTexture) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width),
                static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  const GLenum uploadError = glGetError();
+  std::free(bytes);
+  std::free(pixels);
+  if (uploadError != GL_NO_ERROR) {
+    // The GL did not take the image (out of memory, say): without a texture the patch is
+    // drawn in plain colour, as when the file is missing.
+    glDeleteTextures(1, &cubemapTexture);
+    cubemapTexture = 0;
+    // Binding the released name again would bring it back as an empty texture.
+    const GLuint rebind = static_cast<GLuint>(boundBefore);
+    glBindTexture(GL_TEXTURE_2D, rebind == released ? 0u : rebind);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envBefore);
+    reportFailure();
+    return;
+  }
   atlasWidth = static_cast<int>(width);
   atlasHeight = static_cast<int>(height);
   std::printf("width: %d height: %d\n", static_cast<int>(width), static_cast<int>(height));
   std::fflush(stdout);
-  std::free(bytes);
-  std::free(pixels);
 }

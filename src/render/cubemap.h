@@ -17,5 +17,8 @@ unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned ma
 // GL_TEXTURE_2D, its size kept in atlasWidth and atlasHeight; prints "width: W height: H".
 // When the file can't be read or decoded, or is larger than the GL accepts, prints "Couldn't
 // open file" and leaves the texture slot, the texture state and the kept size untouched.
+// When the GL refuses the upload itself (glGetError after glTexImage2D), the new texture is
+// deleted, the slot is 0, the binding and environment mode are as before (0 where the slot's
+// old texture was bound), the kept size is untouched and "Couldn't open file" is printed.
 // Needs a current GL context.
 void loadCubemap(GLuint& cubemapTexture);

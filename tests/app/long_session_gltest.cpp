@@ -14,6 +14,7 @@
 #include "interact/picking.h"
 #include "render/mirror.h"
 #include "support/gl_window.h"
+#include "support/random_input.h"
 
 namespace {
 
@@ -45,18 +46,7 @@ bool texCoordsInRange() {
 }
 
 // A coordinate mostly inside an 800-pixel window, sometimes far outside it.
-int randomCoordinate(std::mt19937& rng) {
-  const unsigned kind = rng() % 10;
-  if (kind < 7) return static_cast<int>(rng() % 801);
-  if (kind < 9) return static_cast<int>(rng() % 4001) - 2000;
-  return static_cast<int>(rng() % 2000001) - 1000000;
-}
-
-int randomSize(std::mt19937& rng) {
-  static const int sizes[] = {0, 1, 2, 3, 800, 801};
-  if (rng() % 2 == 0) return sizes[rng() % 6];
-  return static_cast<int>(rng() % 2400);
-}
+int randomCoordinate(std::mt19937& rng) { return support::randomCoordinate(rng, 7, 2, 1000000); }
 
 }  // namespace
 
@@ -73,7 +63,7 @@ TEST(LongSession, HundredThousandRandomEventsKeepEverythingFinite) {
     } else if (kind < 14) {
       mouse(static_cast<int>(rng() % 5), GLUT_UP, randomCoordinate(rng), randomCoordinate(rng));
     } else if (kind < 16) {
-      reshape(randomSize(rng), randomSize(rng));
+      reshape(support::randomWindowSide(rng), support::randomWindowSide(rng));
     } else if (kind < 18) {
       unsigned char key = static_cast<unsigned char>(rng() % 256);
       if (key == 27) key = 'x';  // Escape would end the test process

@@ -6,18 +6,16 @@
 
 #include <sys/wait.h>
 
-#include "support/x_session.h"
+#include "support/recording_session.h"
 
 namespace {
 
-class MemcheckE2eTest : public e2e::AppSessionTest {};
+class MemcheckE2eTest : public e2e::RecordingSessionTest {};
 
 TEST_F(MemcheckE2eTest, ShortSessionOfEveryInputKindExitsWithStatusZero) {
   ASSERT_TRUE(e2e::copyFile(PATCHLUME_ASSETS "/cubemap.png", path("cubemap.png")));
-  ASSERT_TRUE(createFrameDir());
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
   e2e::TgaImage frame;
-  ASSERT_TRUE(keyRecords(XK_s, 0, frame));
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, frame));
 
   // Front view: [1][1] is drawn at (153, 553); the pointer ends where x = y = 400.
   drag(1, 153, 553, 300, 480, 4);

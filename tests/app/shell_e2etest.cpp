@@ -4,16 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <lodepng.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "support/x_session.h"
+#include "support/recording_session.h"
 
 namespace {
 
@@ -22,7 +20,6 @@ using e2e::TgaImage;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 800;
-constexpr long kFrameBytes = 18L + 3L * kWidth * kHeight;  // 1,920,018
 
 // Background colours: 0.9 of 255 may round either way, hence the tolerance of one step.
 constexpr Rgb kFrontBackground = {230, 230, 255};
@@ -30,18 +27,9 @@ constexpr Rgb kTopBackground = {230, 255, 230};
 constexpr Rgb kSideBackground = {255, 230, 230};
 constexpr Rgb kCameraBackground = {255, 255, 255};
 
-// How long to let the program act on input that must leave no trace on disk.
-constexpr int kQuietMs = 400;
-
-std::string frameName(int number) {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame%03d.tga", number);
-  return name;
-}
-
 std::vector<std::string> frameNames(int count) {
   std::vector<std::string> names;
-  for (int i = 0; i < count; ++i) names.push_back(frameName(i));
+  for (int i = 0; i < count; ++i) names.push_back(e2e::frameFileName(i));
   return names;
 }
 
@@ -68,47 +56,40 @@ void expectQuadrantBackground(const TgaImage& image, int left, int top, int widt
   EXPECT_TRUE(colourNear(image, left + width - 1 - inset, top + height - 1 - inset, expected));
 }
 
-// The strongest pure-red pixel of a short vertical run, as a 3-pixel smoothed line may fall on
-// either of two rows.
-int reddest(const TgaImage& image, int x, int yFirst, int yLast) {
+// How far the purest pixel of a rectangle stands out in one channel (0 red, 1 green, 2 blue)
+// over the other two; a 3-pixel smoothed line may fall on either of two rows or columns.
+int purest(const TgaImage& image, int channel, int xFirst, int xLast, int yFirst, int yLast) {
   int best = -1000;
-  for (int y = yFirst; y <= yLast; ++y) {
-    const Rgb p = image.at(x, y);
-    best = std::max(best, p.r - std::max(p.g, p.b));
-  }
+  for (int y = yFirst; y <= yLast; ++y)
+    for (int x = xFirst; x <= xLast; ++x) {
+      const Rgb p = image.at(x, y);
+      const int c[3] = {p.r, p.g, p.b};
+      best = std::max(best, c[channel] - std::max(c[(channel + 1) % 3], c[(channel + 2) % 3]));
+    }
   return best;
 }
 
-int greenest(const TgaImage& image, int xFirst, int xLast, int y) {
-  int best = -1000;
-  for (int x = xFirst; x <= xLast; ++x) {
-    const Rgb p = image.at(x, y);
-    best = std::max(best, p.g - std::max(p.r, p.b));
-  }
-  return best;
-}
-
-class ShellE2eTest : public e2e::AppSessionTest {
+class ShellE2eTest : public e2e::RecordingSessionTest {
  protected:
-  std::string shots() const { return path("screenshots"); }
-  std::string shot(int number) const { return shots() + "/" + frameName(number); }
-
-  void makeScreenshotsDir() { ASSERT_EQ(mkdir(shots().c_str(), 0755), 0); }
-
-  // Types a key and waits for the frame it must record.
-  ::testing::AssertionResult keyRecords(KeySym keysym, int number, long bytes = kFrameBytes) {
-    key(keysym);
-    if (e2e::waitForFile(shot(number), bytes)) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure()
-           << frameName(number) << " of " << bytes << " bytes did not appear; size "
-           << e2e::fileSize(shot(number)) << ", files: " << ::testing::PrintToString(
-                                                             e2e::listFiles(shots()));
+  // Escape, then status 0, then exactly these screenshots: Escape is handled after every
+  // earlier key and draws nothing, so they are all that the session wrote.
+  ::testing::AssertionResult quitLeaving(const std::vector<std::string>& expected) {
+    int status = 0;
+    const ::testing::AssertionResult ended = quit(status);
+    if (!ended) return ended;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      return ::testing::AssertionFailure() << "wait status " << status;
+    }
+    const std::vector<std::string> names = e2e::listFiles(frameDir());
+    if (names == expected) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "screenshots " << ::testing::PrintToString(names)
+                                         << ", expected " << ::testing::PrintToString(expected);
   }
 
   ::testing::AssertionResult readShot(int number, TgaImage& image) {
     std::string error;
-    if (e2e::readTga(shot(number), image, error)) return ::testing::AssertionSuccess();
-    e2e::convertToPng(shot(number), shot(number) + ".png");
+    if (e2e::readTga(framePath(number), image, error)) return ::testing::AssertionSuccess();
+    e2e::convertToPng(framePath(number), framePath(number) + ".png");
     return ::testing::AssertionFailure() << error;
   }
 };
@@ -126,55 +107,41 @@ TEST_F(ShellE2eTest, OpensOneWindowTitledPatchlumeOf800By800At300And100) {
 }
 
 TEST_F(ShellE2eTest, SKeyRecordsEveryDrawnFrameUntilPressedAgain) {
-  makeScreenshotsDir();
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
-
-  // The first exposure is drawn with recording off.
-  e2e::sleepMs(kQuietMs);
-  EXPECT_TRUE(e2e::listFiles(shots()).empty());
-
-  // The key that switches recording on also redraws, so the first file comes at once.
-  ASSERT_TRUE(keyRecords(XK_s, 0));
-  ASSERT_TRUE(keyRecords(XK_x, 1));
-  ASSERT_TRUE(keyRecords(XK_a, 2));
+  // The key that switches recording on also redraws, so the first file comes at once. Had
+  // the first exposure been recorded, this key would switch recording off and x below
+  // would record nothing.
+  TgaImage frame;
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, frame));
+  ASSERT_TRUE(keyRecords(XK_x, 1, frame));
+  ASSERT_TRUE(keyRecords(XK_a, 2, frame));
 
   // Recording off: keys keep redrawing but nothing is saved.
   key(XK_s);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_x);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_a);
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(3));
 
   // Back on, the numbering goes on where it stopped; the keys in between are known to have
   // been handled once this file exists, since X delivers them in order.
-  ASSERT_TRUE(keyRecords(XK_s, 3));
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(4));
+  ASSERT_TRUE(keyRecords(XK_s, 3, frame));
   EXPECT_TRUE(e2e::isRunning(app));
+  EXPECT_TRUE(quitLeaving(frameNames(4)));
 }
 
 TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
-  makeScreenshotsDir();
+  ASSERT_TRUE(createFrameDir());
   ASSERT_TRUE(launch(PATCHLUME_BINARY));
   key(XK_s, true);
-  ASSERT_TRUE(e2e::waitForFile(shot(0), kFrameBytes));
+  TgaImage frame;
+  ASSERT_TRUE(waitFrame(0, frame));
   key(XK_s, true);
-  e2e::sleepMs(kQuietMs);
   key(XK_x);
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+  EXPECT_TRUE(quitLeaving(frameNames(1)));
 }
 
 TEST_F(ShellE2eTest, FrameIsUncompressedTgaOfTheFourClearedQuadrants) {
-  makeScreenshotsDir();
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
-  ASSERT_TRUE(keyRecords(XK_s, 0));
-  EXPECT_EQ(e2e::fileSize(shot(0)), 1920018);
-
-  TgaImage image;
-  ASSERT_TRUE(readShot(0, image));
+  TgaImage image;  // read back by the tests' own TGA reader
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, image));
+  EXPECT_EQ(e2e::fileSize(framePath(0)), 1920018);
   EXPECT_EQ(image.width, kWidth);
   EXPECT_EQ(image.height, kHeight);
   // Window coordinates, y downwards: the front view is bottom-left, the top view top-left.
@@ -190,22 +157,17 @@ TEST_F(ShellE2eTest, FrameIsUncompressedTgaOfTheFourClearedQuadrants) {
 }
 
 TEST_F(ShellE2eTest, AKeyTogglesTheAxesInTheNextFrame) {
-  makeScreenshotsDir();
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
-  ASSERT_TRUE(keyRecords(XK_s, 0));
-  ASSERT_TRUE(keyRecords(XK_a, 1));
-  ASSERT_TRUE(keyRecords(XK_a, 2));
+  TgaImage before, on, after;
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, before));
+  ASSERT_TRUE(keyRecords(XK_a, 1, on));
+  ASSERT_TRUE(keyRecords(XK_a, 2, after));
 
   // In the front view the origin is at window (200, 600); the red X axis runs 100 pixels right
   // of it and the green Y axis 100 pixels up, away from every line of the control net.
-  TgaImage before, on, after;
-  ASSERT_TRUE(readShot(0, before));
-  ASSERT_TRUE(readShot(1, on));
-  ASSERT_TRUE(readShot(2, after));
   EXPECT_TRUE(colourNear(before, 275, 599, kFrontBackground));
   EXPECT_TRUE(colourNear(before, 200, 525, kFrontBackground));
-  EXPECT_GT(reddest(on, 275, 597, 602), 150) << "no X axis";
-  EXPECT_GT(greenest(on, 197, 202, 525), 150) << "no Y axis";
+  EXPECT_GT(purest(on, 0, 275, 275, 597, 602), 150) << "no X axis";
+  EXPECT_GT(purest(on, 1, 197, 202, 525, 525), 150) << "no Y axis";
   EXPECT_TRUE(colourNear(after, 275, 599, kFrontBackground));
   EXPECT_TRUE(colourNear(after, 200, 525, kFrontBackground));
 }
@@ -213,36 +175,31 @@ TEST_F(ShellE2eTest, AKeyTogglesTheAxesInTheNextFrame) {
 TEST_F(ShellE2eTest, WithoutScreenshotsDirectoryNothingIsWrittenUntilItExists) {
   ASSERT_TRUE(launch(PATCHLUME_BINARY));
   key(XK_s);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_x);
-  e2e::sleepMs(kQuietMs / 2);
   key(XK_a);
-  e2e::sleepMs(kQuietMs);
+  // The axes on the screen mean all three keys have been handled and drawn.
+  ASSERT_TRUE(e2e::waitForWindowAxes(server.display, window, true));
   EXPECT_TRUE(e2e::isRunning(app));
-  EXPECT_EQ(e2e::fileSize(shots()), -1) << "the program must not create screenshots/";
+  EXPECT_EQ(e2e::fileSize(frameDir()), -1) << "the program must not create screenshots/";
   for (const std::string& name : e2e::listFiles(workDir)) {
     EXPECT_EQ(name.find(".tga"), std::string::npos) << name;
   }
 
   // The failed attempts did not use up a number.
-  makeScreenshotsDir();
-  ASSERT_TRUE(keyRecords(XK_x, 0));
-  e2e::sleepMs(kQuietMs);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+  ASSERT_TRUE(createFrameDir());
+  TgaImage frame;
+  ASSERT_TRUE(keyRecords(XK_x, 0, frame));
+  EXPECT_TRUE(quitLeaving(frameNames(1)));
 }
 
 TEST_F(ShellE2eTest, ResizedWindowGivesFramesOfTheNewOddSize) {
-  makeScreenshotsDir();
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
-  ASSERT_TRUE(keyRecords(XK_s, 0));
+  TgaImage image;
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, image));
   key(XK_s);
   ASSERT_TRUE(e2e::resizeWindow(server.display, window, 801, 601));
 
   // 801 * 3 = 2403 bytes a row, not a multiple of 4: any row padding changes the length.
-  const long oddBytes = 18L + 3L * 801 * 601;
-  ASSERT_TRUE(keyRecords(XK_s, 1, oddBytes));
-  TgaImage image;
-  ASSERT_TRUE(readShot(1, image));
+  ASSERT_TRUE(keyRecords(XK_s, 1, image, e2e::frameBytes(801, 601)));
   EXPECT_EQ(image.width, 801);
   EXPECT_EQ(image.height, 601);
   // Quadrants of 400 by 300; column 800 and window row 0 (the top) belong to no view.
@@ -267,14 +224,13 @@ TEST_F(ShellE2eTest, EscapeExitsWithStatusZero) {
 }
 
 TEST_F(ShellE2eTest, EscapeWhileRecordingExitsWithStatusZeroAndSavesNothingMore) {
-  makeScreenshotsDir();
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
-  ASSERT_TRUE(keyRecords(XK_s, 0));
+  TgaImage frame;
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, frame));
   int status = 0;
   ASSERT_TRUE(quit(status));
   ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(e2e::listFiles(shots()), frameNames(1));
+  EXPECT_EQ(e2e::listFiles(frameDir()), frameNames(1));
 }
 
 TEST_F(ShellE2eTest, MissingCubemapIsReportedOnceOnStandardOutput) {

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/x_session.h"
+#include "support/recording_session.h"
 
 namespace {
 
@@ -20,14 +20,12 @@ constexpr int kEvents = 3000;
 constexpr int kPaceMs = 4;
 constexpr int kScreenWidth = 1280, kScreenHeight = 1024;  // the harness's Xvfb screen
 
-class SoakE2eTest : public e2e::AppSessionTest {};
+class SoakE2eTest : public e2e::RecordingSessionTest {};
 
 TEST_F(SoakE2eTest, ThousandsOfEventsKeepTheViewerAliveAndEveryFrameWhole) {
   ASSERT_TRUE(e2e::copyFile(PATCHLUME_ASSETS "/cubemap.png", path("cubemap.png")));
-  ASSERT_TRUE(createFrameDir());
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
   e2e::TgaImage first;
-  ASSERT_TRUE(keyRecords(XK_s, 0, first));
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, first));
 
   Display* display = server.display;
   e2e::Geometry origin;

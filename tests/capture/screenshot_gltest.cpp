@@ -25,6 +25,7 @@
 #include "render/net.h"
 #include "render/views.h"
 #include "support/gl_window.h"
+#include "support/viewer_gl_test.h"
 
 namespace fs = std::filesystem;
 
@@ -80,30 +81,13 @@ long long sizeOf(const char* path) {
 
 bool near(int a, int b) { return a - b <= 1 && b - a <= 1; }
 
-class ScreenshotGl : public ::testing::Test {
+// The initial dome and camera leave the window's corners to the background.
+class ScreenshotGl : public support::ViewerGlTest {
  protected:
   void SetUp() override {
-    ensureGlWindow();
-    ASSERT_TRUE(setGlWindowSize(800, 800));
-    counter_ = frameCounter;
-    width_ = windowWidth;
-    height_ = windowHeight;
-    radius_ = trackballRadius;
-    axes_ = showAxes;
-    recording_ = recording;
+    ViewerGlTest::SetUp();
+    if (HasFatalFailure()) return;
     showAxes = true;  // the axes make every quadrant lopsided
-    recording = false;
-    // the initial dome and camera leave the window's corners to the background
-    std::memcpy(grid_, controlPoints, sizeof grid_);
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
-    std::memcpy(up_, cameraUp, sizeof up_);
-    dragView_ = dragView;
-    initControlGrid();
-    const float e[3] = {0, 0, 1}, c[3] = {0, 0, 0}, u[3] = {0, 1, 0};
-    std::memcpy(cameraEye, e, sizeof e);
-    std::memcpy(cameraCenter, c, sizeof c);
-    std::memcpy(cameraUp, u, sizeof u);
     frameCounter = 0;
     previous_ = fs::current_path().string();
     char dirTemplate[] = "/tmp/patchlume-shots-XXXXXX";
@@ -118,19 +102,7 @@ class ScreenshotGl : public ::testing::Test {
       std::error_code ignored;
       fs::remove_all(dir_, ignored);
     }
-    frameCounter = counter_;
-    std::memcpy(controlPoints, grid_, sizeof grid_);
-    updateSurface();
-    dragView = dragView_;
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
-    std::memcpy(cameraUp, up_, sizeof up_);
-    showAxes = axes_;
-    recording = recording_;
-    setGlWindowSize(800, 800);
-    windowWidth = width_;
-    windowHeight = height_;
-    trackballRadius = radius_;
+    ViewerGlTest::TearDown();
   }
 
   // Files directly below screenshots/, sorted.
@@ -146,12 +118,6 @@ class ScreenshotGl : public ::testing::Test {
 
  private:
   std::string previous_;
-  int counter_ = 0, width_ = 800, height_ = 800;
-  double radius_ = 0.0;
-  bool axes_ = false, recording_ = false;
-  double grid_[kGridSize][kGridSize][3];
-  float eye_[3], center_[3], up_[3];
-  int dragView_ = -1;
 };
 
 }  // namespace
@@ -295,14 +261,15 @@ struct WriteResult {
   bool fileLeft;
 };
 
-// One save under a file-size limit, with the limit and SIGXFSZ put back before anything is
-// reported (the limit would also cut off a test log written to a file).
+// One save under a file-size limit, with the signal handled as the viewer's start-up sets it,
+// and the limit and the test process's own disposition put back before anything is reported
+// (the limit would also cut off a test log written to a file).
 WriteResult saveUnderSizeLimit(rlim_t limit, const char* name) {
   struct rlimit old;
   getrlimit(RLIMIT_FSIZE, &old);
-  struct sigaction ignore {}, previous {};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
+  struct sigaction previous {};
+  sigaction(SIGXFSZ, nullptr, &previous);
+  ignoreFileSizeSignal();
   struct rlimit small = old;
   small.rlim_cur = limit;
   setrlimit(RLIMIT_FSIZE, &small);

@@ -55,59 +55,32 @@ TEST(ScreenshotName, NoNameOutsideTheSequenceOrForASmallBuffer) {
 }
 
 TEST(TgaHeader, TrueColourBottomUpLittleEndianSize) {
-  // Every byte but 12..15 is the same for every size.
-  auto expectFixedBytes = [](const unsigned char* h, const char* label) {
-    const unsigned char fixedHead[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(h, fixedHead, sizeof fixedHead), 0) << label;
-    EXPECT_EQ(h[16], 24) << label;
-    EXPECT_EQ(h[17], 0) << label;
+  struct Case {
+    const char* label;
+    int width, height;
+    unsigned char size[4];  // bytes 12..15: width then height, low byte first
   };
-
-  // initial window: 800 = 0x0320
-  {
+  const Case cases[] = {
+      // initial window: 800 = 0x0320
+      {"800x800", 800, 800, {0x20, 0x03, 0x20, 0x03}},
+      // odd size: 801 = 0x0321, 601 = 0x0259, width and height not swapped
+      {"801x601", 801, 601, {0x21, 0x03, 0x59, 0x02}},
+      // both bytes of the width non-zero and different: 0x1234 wide, 0x00FF high
+      {"4660x255", 0x1234, 0xFF, {0x34, 0x12, 0xFF, 0x00}},
+      // a multiple of 256 has a zero low byte
+      {"1280x1024", 1280, 1024, {0x00, 0x05, 0x00, 0x04}},
+      // empty window
+      {"0x0", 0, 0, {0, 0, 0, 0}},
+  };
+  // Every byte but 12..15 is the same for every size; each one is written over the filler.
+  const unsigned char fixedHead[12] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  for (const Case& c : cases) {
     unsigned char h[kTgaHeaderSize];
     std::memset(h, 0xEE, sizeof h);
-    tgaHeader(800, 800, h);
-    expectFixedBytes(h, "800x800");
-    const unsigned char size[4] = {0x20, 0x03, 0x20, 0x03};
-    EXPECT_EQ(std::memcmp(h + 12, size, 4), 0);
-  }
-
-  // odd size: 801 = 0x0321, 601 = 0x0259, width and height not swapped
-  {
-    unsigned char h[kTgaHeaderSize];
-    std::memset(h, 0xEE, sizeof h);
-    tgaHeader(801, 601, h);
-    expectFixedBytes(h, "801x601");
-    const unsigned char size[4] = {0x21, 0x03, 0x59, 0x02};
-    EXPECT_EQ(std::memcmp(h + 12, size, 4), 0);
-  }
-
-  // both bytes of the width non-zero and different: 0x1234 wide, 0x00FF high
-  {
-    unsigned char h[kTgaHeaderSize];
-    std::memset(h, 0xEE, sizeof h);
-    tgaHeader(0x1234, 0xFF, h);
-    expectFixedBytes(h, "4660x255");
-    const unsigned char size[4] = {0x34, 0x12, 0xFF, 0x00};
-    EXPECT_EQ(std::memcmp(h + 12, size, 4), 0);
-  }
-
-  // a multiple of 256 has a zero low byte
-  {
-    unsigned char h[kTgaHeaderSize];
-    tgaHeader(1280, 1024, h);
-    const unsigned char size[4] = {0x00, 0x05, 0x00, 0x04};
-    EXPECT_EQ(std::memcmp(h + 12, size, 4), 0);
-  }
-
-  // empty window
-  {
-    unsigned char h[kTgaHeaderSize];
-    std::memset(h, 0xEE, sizeof h);
-    tgaHeader(0, 0, h);
-    expectFixedBytes(h, "0x0");
-    const unsigned char size[4] = {0, 0, 0, 0};
-    EXPECT_EQ(std::memcmp(h + 12, size, 4), 0);
+    tgaHeader(c.width, c.height, h);
+    EXPECT_EQ(std::memcmp(h, fixedHead, sizeof fixedHead), 0) << c.label;
+    EXPECT_EQ(std::memcmp(h + 12, c.size, 4), 0) << c.label;
+    EXPECT_EQ(h[16], 24) << c.label;
+    EXPECT_EQ(h[17], 0) << c.label;
   }
 }

@@ -15,55 +15,25 @@
 #include "app/state.h"
 #include "interact/camera.h"
 #include "interact/picking.h"
+#include "support/random_input.h"
+#include "support/viewer_state.h"
 
 namespace {
 
-struct SavedCameraState {
-  int width = windowWidth, height = windowHeight;
-  double radius = trackballRadius;
-  int button = activeButton, view = dragView, row = selectedRow, col = selectedCol;
-  int lastX = lastMouseX, lastY = lastMouseY;
-  float eye[3], center[3], up[3];
-  SavedCameraState() {
-    std::memcpy(eye, cameraEye, sizeof eye);
-    std::memcpy(center, cameraCenter, sizeof center);
-    std::memcpy(up, cameraUp, sizeof up);
-  }
-  ~SavedCameraState() {
-    windowWidth = width;
-    windowHeight = height;
-    trackballRadius = radius;
-    activeButton = button;
-    dragView = view;
-    selectedRow = row;
-    selectedCol = col;
-    lastMouseX = lastX;
-    lastMouseY = lastY;
-    std::memcpy(cameraEye, eye, sizeof eye);
-    std::memcpy(cameraCenter, center, sizeof center);
-    std::memcpy(cameraUp, up, sizeof up);
-  }
-};
+using support::setCamera;
 
-void setCamera(const float eye[3], const float center[3], const float up[3]) {
-  std::memcpy(cameraEye, eye, sizeof cameraEye);
-  std::memcpy(cameraCenter, center, sizeof cameraCenter);
-  std::memcpy(cameraUp, up, sizeof cameraUp);
+// Whether a motion event at (x, y) leaves eye, look-at point and up bit for bit as they were.
+bool dragLeavesCamera(int x, int y) {
+  const support::ViewerGlobals before = support::saveViewerGlobals();
+  cameraDrag(x, y);
+  return support::cameraUnchangedSince(before);
 }
 
-struct CameraSnapshot {
-  float eye[3], center[3], up[3];
-  CameraSnapshot() {
-    std::memcpy(eye, cameraEye, sizeof eye);
-    std::memcpy(center, cameraCenter, sizeof center);
-    std::memcpy(up, cameraUp, sizeof up);
-  }
-  bool unchanged() const {
-    return std::memcmp(eye, cameraEye, sizeof eye) == 0 &&
-           std::memcmp(center, cameraCenter, sizeof center) == 0 &&
-           std::memcmp(up, cameraUp, sizeof up) == 0;
-  }
-};
+// Eye `height` above the look-at point (x, 0, 0) on the z axis through it, up +y.
+void setCameraAbove(float x, float height) {
+  const float eye[3] = {x, 0.0f, height}, center[3] = {x, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
+  setCamera(eye, center, up);
+}
 
 double cameraDistance() {
   const double dx = static_cast<double>(cameraEye[0]) - cameraCenter[0];
@@ -78,8 +48,7 @@ class Camera : public ::testing::Test {
     windowWidth = 800;
     windowHeight = 800;
     trackballRadius = 0.25 * std::sqrt(800.0 * 800.0 * 2.0);
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     dragView = -1;
     activeButton = -1;
   }
@@ -91,7 +60,7 @@ class Camera : public ::testing::Test {
     ASSERT_EQ(activeButton, button);
   }
 
-  SavedCameraState saved_;
+  support::KeepViewerGlobals saved_;
 };
 
 // ---- the reference, written from the rules: float throughout, library sqrt/acos/sin/cos
@@ -165,6 +134,17 @@ V refRotate(V v, V axis, float angle) {
   return {out[0], out[1], out[2]};
 }
 
+// A trackball point: the pointer offset lifted onto the sphere of radius r, height 0 outside.
+V refOnBall(float x, float y, float r) {
+  const float h = (r * r - x * x) - y * y;
+  return {x, y, h > 0.0f ? rootOf(h) : 0.0f};
+}
+
+// The trackball's sums start from z: z z + (y y + x x) for a length, (y y' + x x') + z z' for
+// a dot product.
+float refLength(V v) { return rootOf(v.z * v.z + (v.y * v.y + v.x * v.x)); }
+float refDot(V a, V b) { return (a.y * b.y + a.x * b.x) + a.z * b.z; }
+
 // One motion event of a camera drag at (x, y), the pointer last at (lastX, lastY).
 void refCameraStep(RefCamera& cam, int button, int width, int height, double radius, int lastX,
                    int lastY, int x, int y) {
@@ -176,17 +156,11 @@ void refCameraStep(RefCamera& cam, int button, int width, int height, double rad
     const float py = static_cast<float>(static_cast<double>(lastY) - cy);
     const float qx = static_cast<float>(static_cast<double>(x - halfW) - cx);
     const float qy = static_cast<float>(static_cast<double>(y) - cy);
-    const float zp = (r * r - px * px) - py * py;
-    const float zq = (r * r - qx * qx) - qy * qy;
-    const float pz = zp > 0.0f ? rootOf(zp) : 0.0f;
-    const float qz = zq > 0.0f ? rootOf(zq) : 0.0f;
-    const V axis{pz * qy - qz * py, qz * px - pz * qx, qx * py - qy * px};
-    const float qLength = rootOf(qz * qz + (qy * qy + qx * qx));
-    const float pLength = rootOf(pz * pz + (py * py + px * px));
-    float cosv = ((qy * py + qx * px) + qz * pz) / (qLength * pLength);
-    if (cosv < -1.0f) cosv = -1.0f;
-    if (cosv > 1.0f) cosv = 1.0f;
-    const float theta = 2.0f * static_cast<float>(std::acos(static_cast<double>(cosv)));
+    const V p = refOnBall(px, py, r), q = refOnBall(qx, qy, r);
+    const V axis = refCross(q, p);
+    const float cosv = refDot(q, p) / (refLength(q) * refLength(p));
+    const float clamped = cosv < -1.0f ? -1.0f : (cosv > 1.0f ? 1.0f : cosv);
+    const float theta = 2.0f * static_cast<float>(std::acos(static_cast<double>(clamped)));
     const V world = refScreenToWorld(cam, axis.x, axis.y, axis.z);
     const V d{cam.center.x - cam.eye.x, cam.center.y - cam.eye.y, cam.center.z - cam.eye.z};
     const V dTurned = refRotate(d, world, theta);
@@ -228,17 +202,22 @@ bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
   return ::testing::AssertionSuccess();
 }
 
+// Whether each component of v is within 1e-6 of (x, y, z), the accuracy of the float steps.
+::testing::AssertionResult near3(const float v[3], float x, float y, float z) {
+  const float want[3] = {x, y, z};
+  for (int k = 0; k < 3; ++k)
+    if (!(std::fabs(static_cast<double>(v[k]) - want[k]) <= 1e-6))
+      return ::testing::AssertionFailure() << "component " << k << " is " << v[k] << ", expected " << want[k];
+  return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
 TEST_F(Camera, RotateDownwardsLooksStraightDown) {
   pressCamera(GLUT_LEFT_BUTTON, 600, 200);
   cameraDrag(600, 400);
-  EXPECT_NEAR(cameraEye[0], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraEye[1], 1.0f, 1e-6);
-  EXPECT_NEAR(cameraEye[2], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraUp[0], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraUp[1], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraUp[2], -1.0f, 1e-6);
+  EXPECT_TRUE(near3(cameraEye, 0.0f, 1.0f, 0.0f)) << "eye";
+  EXPECT_TRUE(near3(cameraUp, 0.0f, 0.0f, -1.0f)) << "up";
   EXPECT_EQ(cameraCenter[0], 0.0f);
   EXPECT_EQ(cameraCenter[1], 0.0f);
   EXPECT_EQ(cameraCenter[2], 0.0f);
@@ -261,15 +240,11 @@ TEST_F(Camera, RotateRightCarriesTheEyeLeft) {
 TEST_F(Camera, RotateToTheSamePixelChangesNothing) {
   {  // from the initial camera, at the view's centre
     pressCamera(GLUT_LEFT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600, 200);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600, 200));
   }
   {  // after a turn, off centre
     cameraDrag(650, 120);
-    const CameraSnapshot before;
-    cameraDrag(650, 120);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(650, 120));
     EXPECT_EQ(lastMouseX, 250);
     EXPECT_EQ(lastMouseY, 120);
   }
@@ -288,8 +263,7 @@ TEST_F(Camera, OutsideTheOutlineTheHeightIsZero) {
   refCameraStep(expected, GLUT_LEFT_BUTTON, 800, 800, trackballRadius, 200, 200, 1600, 200);
   EXPECT_TRUE(cameraIs(expected));
   {  // nearly opposite points outside: cosv rounds below -1 and is clamped, a full turn
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     pressCamera(GLUT_LEFT_BUTTON, 1662, 198);  // p = (1062, -2, 0)
     RefCamera turned = currentCamera();
     refCameraStep(turned, GLUT_LEFT_BUTTON, 800, 800, trackballRadius, 1262, 198, -2586, 207);
@@ -334,23 +308,13 @@ TEST_F(Camera, ZoomUpThenHorizontal) {
 TEST_F(Camera, PanFollowsThePointer) {
   pressCamera(GLUT_MIDDLE_BUTTON, 600, 200);
   cameraDrag(700, 200);
-  EXPECT_NEAR(cameraEye[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraEye[1], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraEye[2], 1.0f, 1e-6);
-  EXPECT_NEAR(cameraCenter[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraCenter[1], 0.0f, 1e-6);
-  EXPECT_NEAR(cameraCenter[2], 0.0f, 1e-6);
+  EXPECT_TRUE(near3(cameraEye, -0.1f, 0.0f, 1.0f)) << "eye";
+  EXPECT_TRUE(near3(cameraCenter, -0.1f, 0.0f, 0.0f)) << "look-at point";
   cameraDrag(700, 300);
-  EXPECT_NEAR(cameraEye[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraEye[1], 0.1f, 1e-6);
-  EXPECT_NEAR(cameraEye[2], 1.0f, 1e-6);
-  EXPECT_NEAR(cameraCenter[0], -0.1f, 1e-6);
-  EXPECT_NEAR(cameraCenter[1], 0.1f, 1e-6);
-  EXPECT_NEAR(cameraCenter[2], 0.0f, 1e-6);
+  EXPECT_TRUE(near3(cameraEye, -0.1f, 0.1f, 1.0f)) << "eye";
+  EXPECT_TRUE(near3(cameraCenter, -0.1f, 0.1f, 0.0f)) << "look-at point";
   {  // the same pixel again: nothing moves, not even by rounding
-    const CameraSnapshot before;
-    cameraDrag(700, 300);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(700, 300));
     EXPECT_EQ(lastMouseX, 300);
     EXPECT_EQ(lastMouseY, 300);
   }
@@ -361,9 +325,7 @@ TEST_F(Camera, OtherButtonsOnlyRecordThePointer) {
   for (int button : buttons) {
     mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 600, 200);
     activeButton = button;
-    const CameraSnapshot before;
-    cameraDrag(733, 55);
-    EXPECT_TRUE(before.unchanged()) << "button " << button;
+    EXPECT_TRUE(dragLeavesCamera(733, 55)) << "button " << button;
     EXPECT_EQ(lastMouseX, 333);
     EXPECT_EQ(lastMouseY, 55);
   }
@@ -471,7 +433,7 @@ TEST(CameraHelpers, AxisAngleMatrix) {
 }
 
 TEST(CameraHelpers, NormalizeAndScreenToWorld) {
-  SavedCameraState saved;
+  const support::KeepViewerGlobals saved;
   {  // normalize3f: float reciprocal of the double root of the float sum
     const V samples[] = {{3.0f, 4.0f, 0.0f}, {0.1f, -0.2f, 0.3f}, {1.0e-3f, 7.0e4f, -2.5f}};
     for (const V& s : samples) {
@@ -486,8 +448,7 @@ TEST(CameraHelpers, NormalizeAndScreenToWorld) {
     EXPECT_NEAR(v.y, 0.8f, 1e-7);
   }
   {  // the initial camera: left is -x, up is +y, forward is -z
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     const Vec3f l = screenToWorld(1.0f, 0.0f, 0.0f);
     const Vec3f u = screenToWorld(0.0f, 1.0f, 0.0f);
     const Vec3f f = screenToWorld(0.0f, 0.0f, 1.0f);
@@ -549,35 +510,26 @@ TEST(CameraHelpers, CameraIsSound) {
 
 TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
   {  // zoom nearer at the lower bound
-    const float eye[3] = {0.0f, 0.0f, kMinCameraDistance}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    setCameraAbove(0.0f, kMinCameraDistance);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600, 199);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600, 199));
     EXPECT_EQ(lastMouseY, 199);
     cameraDrag(600, 199);  // farther is allowed
     EXPECT_EQ(cameraEye[2], 0.0f - (0.0f - kMinCameraDistance) * 1.025f);
   }
   {  // zoom farther at the upper bound
-    const float eye[3] = {0.0f, 0.0f, kMaxCameraDistance}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    setCameraAbove(0.0f, kMaxCameraDistance);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(650, 260);
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(650, 260));
     EXPECT_EQ(lastMouseX, 250);
     EXPECT_EQ(lastMouseY, 260);
     cameraDrag(650, 100);  // nearer is allowed
     EXPECT_EQ(cameraEye[2], 0.0f - (0.0f - kMaxCameraDistance) * 0.975f);
   }
   {  // zoom nearer far from the origin: the look-at point would be out of reach
-    const float eye[3] = {4000.0f, 0.0f, 1.0f}, center[3] = {4000.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    setCameraAbove(4000.0f, 1.0f);
     pressCamera(GLUT_RIGHT_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600, 150);  // 4000 > 4096 * 0.975
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600, 150));  // 4000 > 4096 * 0.975
     cameraDrag(600, 150);  // farther is allowed
     EXPECT_EQ(cameraEye[2], 0.0f - (0.0f - 1.0f) * 1.025f);
   }
@@ -586,23 +538,20 @@ TEST_F(Camera, StepsThatWouldLeaveTheBoundsAreSkipped) {
                 up[3] = {0.0f, 1.0f, 0.0f};
     setCamera(eye, center, up);
     pressCamera(GLUT_LEFT_BUTTON, 600, 200);
-    const CameraSnapshot before;
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     cameraDrag(1600, 200);  // outside the outline: perpendicular, theta = pi
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(support::cameraUnchangedSince(before));
     EXPECT_EQ(lastMouseX, 1200);
     pressCamera(GLUT_LEFT_BUTTON, 600, 200);
     cameraDrag(600, 400);  // a quarter turn over the top stays within reach
-    EXPECT_FALSE(before.unchanged());
+    EXPECT_FALSE(support::cameraUnchangedSince(before));
     EXPECT_NEAR(cameraEye[1], 1.0f, 1e-3);
     EXPECT_LE(std::fabs(cameraEye[0]), kMaxCameraReach);
   }
   {  // a pan that would carry eye and look-at point out of reach
-    const float eye[3] = {0.0f, 0.0f, 1.0f}, center[3] = {0.0f, 0.0f, 0.0f}, up[3] = {0.0f, 1.0f, 0.0f};
-    setCamera(eye, center, up);
+    support::useFrontCamera();
     pressCamera(GLUT_MIDDLE_BUTTON, 600, 200);
-    const CameraSnapshot before;
-    cameraDrag(600 + 5000000, 200);  // 5000 distances
-    EXPECT_TRUE(before.unchanged());
+    EXPECT_TRUE(dragLeavesCamera(600 + 5000000, 200));  // 5000 distances
     EXPECT_EQ(lastMouseX, 200 + 5000000);
     cameraDrag(600 + 5000000 - 1000000, 200);  // 1000 distances back is allowed
     EXPECT_NEAR(cameraCenter[0], 1000.0f, 1e-2);
@@ -661,15 +610,15 @@ TEST_F(Camera, ExtremeZoomStaysWithinTheBounds) {
       EXPECT_GT(previous, kMaxCameraDistance / 1.025);
     }
     {  // orbit and pan still work at the bound; then the phase goes on from the bound
-      const CameraSnapshot before;
+      const support::ViewerGlobals before = support::saveViewerGlobals();
       activeButton = GLUT_LEFT_BUTTON;
       cameraDrag(650, y + 40);
       activeButton = GLUT_MIDDLE_BUTTON;
       cameraDrag(660, y + 45);
-      EXPECT_FALSE(before.unchanged());
+      EXPECT_FALSE(support::cameraUnchangedSince(before));
       EXPECT_TRUE(cameraIsSound(cameraEye, cameraCenter, cameraUp));
       EXPECT_NEAR(cameraDistance() / previous, 1.0, 1e-4);
-      setCamera(before.eye, before.center, before.up);
+      setCamera(before.cameraEye, before.cameraCenter, before.cameraUp);
       activeButton = GLUT_RIGHT_BUTTON;
       lastMouseY = y;
     }
@@ -679,18 +628,7 @@ TEST_F(Camera, ExtremeZoomStaysWithinTheBounds) {
 namespace {
 
 // Mostly inside the 800-pixel window, often far outside, up to 100000 pixels out.
-int randomCoordinate(std::mt19937& rng) {
-  const unsigned kind = rng() % 10;
-  if (kind < 5) return static_cast<int>(rng() % 801);
-  if (kind < 8) return static_cast<int>(rng() % 4001) - 2000;
-  return static_cast<int>(rng() % 200001) - 100000;
-}
-
-int randomSize(std::mt19937& rng) {
-  static const int sizes[] = {0, 1, 2, 3, 800, 801};
-  if (rng() % 2 == 0) return sizes[rng() % 6];
-  return static_cast<int>(rng() % 2400);
-}
+int randomCoordinate(std::mt19937& rng) { return support::randomCoordinate(rng, 5, 3, 100000); }
 
 }  // namespace
 
@@ -700,13 +638,13 @@ TEST_F(Camera, LongRandomSessionsKeepTheCameraSound) {
   int moved = 0;
   // One motion event as motion() treats the camera, then what must hold after every event.
   auto moveTo = [&](int x, int y) -> ::testing::AssertionResult {
-    const CameraSnapshot before;
+    const support::ViewerGlobals before = support::saveViewerGlobals();
     if (dragView == 3) {
       cameraDrag(x, y);
       if (lastMouseX != static_cast<std::int64_t>(x) - windowWidth / 2 || lastMouseY != y)
         return ::testing::AssertionFailure() << "pointer not recorded";
     }
-    if (!before.unchanged()) ++moved;
+    if (!support::cameraUnchangedSince(before)) ++moved;
     return ::testing::AssertionSuccess();
   };
   auto sound = [&]() -> ::testing::AssertionResult {
@@ -727,7 +665,7 @@ TEST_F(Camera, LongRandomSessionsKeepTheCameraSound) {
     } else if (kind < 11) {
       mouse(static_cast<int>(rng() % 5), GLUT_UP, randomCoordinate(rng), randomCoordinate(rng));
     } else if (kind < 13) {
-      reshape(randomSize(rng), randomSize(rng));
+      reshape(support::randomWindowSide(rng), support::randomWindowSide(rng));
     } else if (kind < 20) {
       // A long straight drag with one button: far enough to reach the distance bounds.
       mouse(static_cast<int>(rng() % 3), GLUT_DOWN, windowWidth / 2 + 1, 0);

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "render/net.h"
-#include "support/x_session.h"
+#include "support/recording_session.h"
 
 namespace {
 
@@ -65,15 +65,8 @@ Rgb pointColour(int row, int column) {
 
 const char* const kViewNames[] = {"front view", "top view", "side view"};
 
-class DragE2eTest : public e2e::AppSessionTest {
+class DragE2eTest : public e2e::RecordingSessionTest {
  protected:
-  // Recording on, frame 0 the start-up picture.
-  void startRecording() {
-    ASSERT_TRUE(createFrameDir());
-    ASSERT_TRUE(launch(PATCHLUME_BINARY));
-    ASSERT_TRUE(keyRecords(XK_s, 0, initial));
-  }
-
   // Drags point [row][column] of `view` from its drawn pixel moved by `offset` to `target`,
   // then checks the settled frame in all three views. `hidden` is the point drawn on the same
   // pixel of `view` before the drag, which must show there afterwards (-1: none).
@@ -108,30 +101,30 @@ class DragE2eTest : public e2e::AppSessionTest {
     }
   }
 
-  TgaImage initial;
+  TgaImage initial;  // frame 0, the start-up picture
 };
 
 TEST_F(DragE2eTest, FrontViewDragMovesXAndYAndKeepsZ) {
-  startRecording();
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, initial));
   // Pressed 4 pixels (16 units) left of the point: inside the 20-unit pick radius.
   dragAndCheck(0, 1, 1, {-4, 0}, {300, 480});
 }
 
 TEST_F(DragE2eTest, TopViewDragMovesXAndZAndKeepsY) {
-  startRecording();
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, initial));
   // [2][0] and [2][3] share x and z: the top view draws [2][3] over [2][0], and the scan
   // takes the later one, so [2][3] moves and [2][0] appears where both were.
   dragAndCheck(1, 2, 3, {0, 0}, {300, 330}, 2, 0);
 }
 
 TEST_F(DragE2eTest, SideViewDragMovesZAndYAndKeepsX) {
-  startRecording();
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, initial));
   // Rows 0 and 3 coincide in the side view; row 3 is later in the scan and on top.
   dragAndCheck(2, 3, 2, {0, 0}, {480, 520}, 0, 2);
 }
 
 TEST_F(DragE2eTest, PressSixPixelsFromEveryPointDragsNothing) {
-  startRecording();
+  ASSERT_TRUE(startRecording(PATCHLUME_BINARY, initial));
   double p[3];
   // 6 pixels are 24 units, beyond the 20-unit radius; each press is also far from all other
   // points of its view.

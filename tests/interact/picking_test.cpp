@@ -8,37 +8,17 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 
 #include "app/state.h"
 #include "interact/picking.h"
 #include "model/basis.h"
+#include "support/viewer_state.h"
 
 namespace {
 
 // Far from every pixel any press in these tests can reach, in every view.
 constexpr double kParked = 1.0e7;
-
-// Pointer state and grid of the process, put back after each test.
-struct SavedPointerState {
-  int width = windowWidth, height = windowHeight;
-  double radius = trackballRadius;
-  int button = activeButton, view = dragView, row = selectedRow, col = selectedCol;
-  int lastX = lastMouseX, lastY = lastMouseY;
-  double grid[kGridSize][kGridSize][3];
-  SavedPointerState() { std::memcpy(grid, controlPoints, sizeof grid); }
-  ~SavedPointerState() {
-    windowWidth = width;
-    windowHeight = height;
-    trackballRadius = radius;
-    activeButton = button;
-    dragView = view;
-    selectedRow = row;
-    selectedCol = col;
-    lastMouseX = lastX;
-    lastMouseY = lastY;
-    std::memcpy(controlPoints, grid, sizeof grid);
-  }
-};
 
 // The press-to-world mapping written out from the rule: 4 * (x % halfW) - W and
 // H - 4 * (y % halfH), truncating remainder, in 64 bits.
@@ -83,13 +63,32 @@ class Picking : public ::testing::Test {
   static void press(int button, int x, int y) { mouse(button, GLUT_DOWN, x, y); }
   static void release(int button, int x, int y) { mouse(button, GLUT_UP, x, y); }
 
-  SavedPointerState saved_;
+  struct Placed {
+    int row, col;
+    double x, y, z;
+  };
+  // Parks every point, places the listed ones, and presses the left button at (x, y) from
+  // the marked state.
+  static void pressAmong(std::initializer_list<Placed> points, int x, int y) {
+    parkAll();
+    for (const Placed& p : points) setPoint(p.row, p.col, p.x, p.y, p.z);
+    markState();
+    press(GLUT_LEFT_BUTTON, x, y);
+  }
+
+  support::KeepViewerGlobals saved_;  // pointer state and grid, put back after each test
 };
 
 void expectPicked(int view, int row, int col) {
   EXPECT_EQ(dragView, view);
   EXPECT_EQ(selectedRow, row);
   EXPECT_EQ(selectedCol, col);
+}
+
+// No drag, and no button held.
+void expectDragEnded() {
+  EXPECT_EQ(dragView, -1);
+  EXPECT_EQ(activeButton, -1);
 }
 
 // The marked state of markState, untouched except for the stored button.
@@ -152,22 +151,15 @@ TEST_F(Picking, PickRadiusOnTheInitialGrid) {
 
 TEST_F(Picking, RadiusIsStrictToTheLastBit) {
   {  // a point exactly 20.0 units away is not picked
-    setPoint(1, 1, -560.0 + 20.0, 560.0, 0.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{1, 1, -560.0 + 20.0, 560.0, 0.0}}, 60, 460);
     expectNothingPicked(GLUT_LEFT_BUTTON);
   }
   {  // the next double nearer is
-    setPoint(1, 1, std::nextafter(-540.0, -560.0), 560.0, 0.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{1, 1, std::nextafter(-540.0, -560.0), 560.0, 0.0}}, 60, 460);
     expectPicked(0, 1, 1);
   }
   {  // the same along the vertical screen axis, below the pointer
-    parkAll();
-    setPoint(2, 2, -560.0, 560.0 - 20.0, 0.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{2, 2, -560.0, 560.0 - 20.0, 0.0}}, 60, 460);
     expectNothingPicked(GLUT_LEFT_BUTTON);
     setPoint(2, 2, -560.0, std::nextafter(540.0, 560.0), 0.0);
     press(GLUT_LEFT_BUTTON, 60, 460);
@@ -177,55 +169,39 @@ TEST_F(Picking, RadiusIsStrictToTheLastBit) {
 
 TEST_F(Picking, EachViewReadsItsOwnScreenPair) {
   {  // front view (x, y); the decoy would match a view reading (x, z)
-    setPoint(0, 0, -560.0, 560.0, 5000.0);
-    setPoint(3, 3, -560.0, 5000.0, 560.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{0, 0, -560.0, 560.0, 5000.0}, {3, 3, -560.0, 5000.0, 560.0}}, 60, 460);
     expectPicked(0, 0, 0);
   }
   {  // top view (x, -z) at pixel (60, 60); decoys match (x, y) and (x, z)
-    parkAll();
-    setPoint(1, 1, -560.0, 12345.0, -560.0);
-    setPoint(3, 2, -560.0, 560.0, 10000.0);
-    setPoint(3, 3, -560.0, 10000.0, 560.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 60);
+    pressAmong({{1, 1, -560.0, 12345.0, -560.0},
+                {3, 2, -560.0, 560.0, 10000.0},
+                {3, 3, -560.0, 10000.0, 560.0}},
+               60, 60);
     expectPicked(1, 1, 1);
   }
   {  // side view (-z, y) at pixel (460, 460); decoys match (x, y) and (z, y)
-    parkAll();
-    setPoint(2, 3, -9876.0, 560.0, 560.0);
-    setPoint(3, 2, -560.0, 560.0, 10000.0);
-    setPoint(3, 3, 10000.0, 560.0, -560.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 460, 460);
+    pressAmong({{2, 3, -9876.0, 560.0, 560.0},
+                {3, 2, -560.0, 560.0, 10000.0},
+                {3, 3, 10000.0, 560.0, -560.0}},
+               460, 460);
     expectPicked(2, 2, 3);
   }
 }
 
 TEST_F(Picking, LastInScanOrderWinsEvenIfFarther) {
   {  // the documented pair: (1, 2) is 10 units off, (0, 0) right under the pointer
-    setPoint(0, 0, -560.0, 560.0, 0.0);
-    setPoint(1, 2, -550.0, 560.0, 0.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{0, 0, -560.0, 560.0, 0.0}, {1, 2, -550.0, 560.0, 0.0}}, 60, 460);
     expectPicked(0, 1, 2);
   }
   {  // the row decides before the column
-    parkAll();
-    setPoint(2, 3, -560.0, 560.0, 0.0);
-    setPoint(3, 0, -560.0, 560.0 + 19.0, 0.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{2, 3, -560.0, 560.0, 0.0}, {3, 0, -560.0, 560.0 + 19.0, 0.0}}, 60, 460);
     expectPicked(0, 3, 0);
   }
   {  // within a row, the larger column
-    parkAll();
-    setPoint(2, 1, -560.0, 560.0, 0.0);
-    setPoint(2, 2, -560.0 - 15.0, 560.0, 0.0);
-    setPoint(0, 3, -560.0 + 1.0, 560.0, 0.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{2, 1, -560.0, 560.0, 0.0},
+                {2, 2, -560.0 - 15.0, 560.0, 0.0},
+                {0, 3, -560.0 + 1.0, 560.0, 0.0}},
+               60, 460);
     expectPicked(0, 2, 2);
   }
   {  // all sixteen in range: the last one
@@ -239,26 +215,15 @@ TEST_F(Picking, LastInScanOrderWinsEvenIfFarther) {
 
 TEST_F(Picking, TheHiddenCoordinatePlaysNoPart) {
   {  // front view: same (x, y), depth apart
-    setPoint(1, 0, -560.0, 560.0, 1.0e6);
-    setPoint(0, 3, -560.0, 560.0, -1.0e6);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 460);
+    pressAmong({{1, 0, -560.0, 560.0, 1.0e6}, {0, 3, -560.0, 560.0, -1.0e6}}, 60, 460);
     expectPicked(0, 1, 0);
   }
   {  // top view: same (x, z), y apart
-    parkAll();
-    setPoint(0, 1, -560.0, -3.0e8, -560.0);
-    setPoint(2, 0, -560.0, 3.0e8, -560.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 60);
+    pressAmong({{0, 1, -560.0, -3.0e8, -560.0}, {2, 0, -560.0, 3.0e8, -560.0}}, 60, 60);
     expectPicked(1, 2, 0);
   }
   {  // side view: same (z, y), x apart
-    parkAll();
-    setPoint(3, 1, 4.0e5, 560.0, 560.0);
-    setPoint(1, 3, -4.0e5, 560.0, 560.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 460, 460);
+    pressAmong({{3, 1, 4.0e5, 560.0, 560.0}, {1, 3, -4.0e5, 560.0, 560.0}}, 460, 460);
     expectPicked(2, 3, 1);
   }
 }
@@ -292,17 +257,11 @@ TEST_F(Picking, PressesOnTheCrossBetweenTheViews) {
     }
   }
   {  // x = halfW below the middle row is the side view's left edge, mx = -W
-    parkAll();
-    setPoint(2, 2, 777.0, 0.0, 800.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 400, 600);
+    pressAmong({{2, 2, 777.0, 0.0, 800.0}}, 400, 600);
     expectPicked(2, 2, 2);
   }
   {  // y = halfH left of the middle column is the top view, its remainder 0 giving my = H
-    parkAll();
-    setPoint(1, 3, -560.0, 0.0, -800.0);
-    markState();
-    press(GLUT_LEFT_BUTTON, 60, 400);
+    pressAmong({{1, 3, -560.0, 0.0, -800.0}}, 60, 400);
     expectPicked(1, 1, 3);
   }
   {  // one pixel inside the camera view on either side of the cross
@@ -391,8 +350,7 @@ TEST_F(Picking, AnyReleaseEndsTheDrag) {
   {  // released by another button, elsewhere: the drag ends, the selection stays
     press(GLUT_LEFT_BUTTON, 60, 460);
     release(GLUT_RIGHT_BUTTON, 700, 100);
-    EXPECT_EQ(dragView, -1);
-    EXPECT_EQ(activeButton, -1);
+    expectDragEnded();
     EXPECT_EQ(selectedRow, 1);
     EXPECT_EQ(selectedCol, 1);
   }
@@ -400,16 +358,14 @@ TEST_F(Picking, AnyReleaseEndsTheDrag) {
     press(GLUT_LEFT_BUTTON, 600, 200);
     press(GLUT_MIDDLE_BUTTON, 610, 210);
     release(GLUT_LEFT_BUTTON, 620, 220);
-    EXPECT_EQ(dragView, -1);
-    EXPECT_EQ(activeButton, -1);
+    expectDragEnded();
     EXPECT_EQ(lastMouseX, 210);
     EXPECT_EQ(lastMouseY, 210);
   }
   {  // a release outside the window with an unusual button
     press(GLUT_LEFT_BUTTON, 60, 460);
     release(9, -100000, 100000);
-    EXPECT_EQ(dragView, -1);
-    EXPECT_EQ(activeButton, -1);
+    expectDragEnded();
   }
   {  // a state that is neither press nor release does nothing
     press(GLUT_RIGHT_BUTTON, 60, 460);
@@ -479,17 +435,11 @@ TEST_F(Picking, OddWindowSizes) {
     expectPicked(0, 0, 2);
   }
   {  // top view at the row y = halfH, whose remainder 0 gives my = H
-    parkAll();
-    setPoint(3, 0, pressX(100, 801), 0.0, -pressY(300, 601));
-    markState();
-    press(GLUT_LEFT_BUTTON, 100, 300);
+    pressAmong({{3, 0, pressX(100, 801), 0.0, -pressY(300, 601)}}, 100, 300);
     expectPicked(1, 3, 0);
   }
   {  // side view
-    parkAll();
-    setPoint(1, 0, 0.0, pressY(400, 601), -pressX(700, 801));
-    markState();
-    press(GLUT_LEFT_BUTTON, 700, 400);
+    pressAmong({{1, 0, 0.0, pressY(400, 601), -pressX(700, 801)}}, 700, 400);
     expectPicked(2, 1, 0);
   }
   {  // x = 401 with y = 299 is already the camera view; x = 400 is the cross

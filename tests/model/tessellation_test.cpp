@@ -369,24 +369,20 @@ TEST(Tessellation, NormalsFollowDerivativeAlongVCrossDerivativeAlongU) {
 }
 
 TEST(Tessellation, FlatGridNormalsAndTheirFlip) {
-  {  // x growing with i, y falling with j: straight up, exactly
-    setFlatGrid(false);
+  struct Case {
+    bool mirrored;
+    double z;  // the normal's z, exactly
+  };
+  // x growing with i, y falling with j: straight up; row order mirrored: straight down
+  const Case cases[] = {{false, 1.0}, {true, -1.0}};
+  for (const Case& c : cases) {
+    setFlatGrid(c.mirrored);
     updateSurface();
     for (int k = 0; k < kSamples; ++k)
       for (int l = 0; l < kSamples; ++l) {
-        EXPECT_EQ(surfaceNormals[k][l][0], 0.0) << k << " " << l;
-        EXPECT_EQ(surfaceNormals[k][l][1], 0.0) << k << " " << l;
-        EXPECT_EQ(surfaceNormals[k][l][2], 1.0) << k << " " << l;
-      }
-  }
-  {  // row order mirrored: straight down
-    setFlatGrid(true);
-    updateSurface();
-    for (int k = 0; k < kSamples; ++k)
-      for (int l = 0; l < kSamples; ++l) {
-        EXPECT_EQ(surfaceNormals[k][l][0], 0.0) << k << " " << l;
-        EXPECT_EQ(surfaceNormals[k][l][1], 0.0) << k << " " << l;
-        EXPECT_EQ(surfaceNormals[k][l][2], -1.0) << k << " " << l;
+        EXPECT_EQ(surfaceNormals[k][l][0], 0.0) << k << " " << l << " mirrored " << c.mirrored;
+        EXPECT_EQ(surfaceNormals[k][l][1], 0.0) << k << " " << l << " mirrored " << c.mirrored;
+        EXPECT_EQ(surfaceNormals[k][l][2], c.z) << k << " " << l << " mirrored " << c.mirrored;
       }
   }
 }

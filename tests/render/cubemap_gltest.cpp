@@ -1,6 +1,8 @@
 // Loading "cubemap.png" into the real window's GL context: the texture and its state on
 // success, nothing touched on failure, and the one-line messages on standard output.
+#define GL_GLEXT_PROTOTYPES
 #include <GL/freeglut.h>
+#include <GL/glext.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <lodepng.h>
@@ -292,6 +294,50 @@ TEST_F(CubemapGl, FailedLoadsTouchNothing) {
     }
   }
   glDeleteTextures(1, &mine);
+}
+
+TEST_F(CubemapGl, AnUploadTheGlRefusesIsAFailedLoad) {
+  // A bound unpack buffer far smaller than the image makes glTexImage2D fail with
+  // GL_INVALID_OPERATION, as a driver out of memory would.
+  GLuint unpack = 0;
+  glGenBuffers(1, &unpack);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, unpack);
+  glBufferData(GL_PIXEL_UNPACK_BUFFER, 16, nullptr, GL_STATIC_DRAW);
+  writeFile("cubemap.png", encodeRgba(patternImage(8, 6), 8, 6));
+  GLuint mine = 0, old = 0;
+  glGenTextures(1, &mine);
+  glGenTextures(1, &old);
+  struct Case {
+    const char* label;
+    GLuint slot, bound;
+    GLint expectBound;  // -1: the test's own texture
+  };
+  const Case cases[] = {
+      {"empty slot, another texture bound", 0, mine, -1},
+      {"slot's texture bound", old, old, 0},
+  };
+  for (const Case& c : cases) {
+    glBindTexture(GL_TEXTURE_2D, c.bound);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    GLuint slot = c.slot;
+    std::string all;
+    EXPECT_EQ(load(slot, &all), "Couldn't open file\n") << c.label;
+    EXPECT_EQ(all, "Couldn't open file\n") << c.label;
+    EXPECT_EQ(slot, 0u) << c.label;
+    EXPECT_EQ(boundTexture(), c.expectBound < 0 ? static_cast<GLint>(mine) : c.expectBound) << c.label;
+    EXPECT_EQ(envMode(), GL_MODULATE) << c.label;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << c.label;
+  }
+  EXPECT_EQ(glIsTexture(old), GL_FALSE) << "the slot's old texture is released";
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+  glDeleteBuffers(1, &unpack);
+  glDeleteTextures(1, &mine);
+
+  // The same file once the GL takes it: loaded as usual.
+  GLuint slot = 0;
+  EXPECT_EQ(load(slot), "width: 8 height: 6\n");
+  EXPECT_NE(slot, 0u);
+  EXPECT_EQ(boundTexture(), static_cast<GLint>(slot));
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "support/atlas.h"
-#include "support/x_session.h"
+#include "support/recording_session.h"
 
 namespace {
 
@@ -116,15 +116,15 @@ int steadyFace(const Camera& camera, int px, int py, int reach = 4) {
 
 const Camera kStartCamera = {{0, 0, 1}, {0, 0, 0}, {0, 1, 0}};
 
-class MirrorE2eTest : public e2e::AppSessionTest {
+class MirrorE2eTest : public e2e::RecordingSessionTest {
  protected:
-  void startRecording(bool withCubemap = true) {
+  // The solid atlas in the working directory (unless withCubemap is false), then recording
+  // from frame 0.
+  void recordWithAtlas(bool withCubemap = true) {
     if (withCubemap) {
       ASSERT_TRUE(support::writeFlatAtlas(path("cubemap.png"), kCell));
     }
-    ASSERT_TRUE(createFrameDir());
-    ASSERT_TRUE(launch(PATCHLUME_BINARY));
-    ASSERT_TRUE(keyRecords(XK_s, 0, frame));
+    ASSERT_TRUE(startRecording(PATCHLUME_BINARY, frame));
   }
 
   // Left-button orbit from the view's centre, then the settled frame.
@@ -166,7 +166,7 @@ class MirrorE2eTest : public e2e::AppSessionTest {
 };
 
 TEST_F(MirrorE2eTest, StartCameraShowsPlusZInTheMiddleAndTheSidesBeyond) {
-  startRecording();
+  recordWithAtlas();
   // d = (0, 0, -1) reflects in the middle normal (0, 0, 1) to +Z.
   expectFaceAt(kStartCamera, 600, 200, kPlusZ);
   // 100 pixels right of the middle the normal leans to +x enough for +X to dominate; looking
@@ -179,7 +179,7 @@ TEST_F(MirrorE2eTest, StartCameraShowsPlusZInTheMiddleAndTheSidesBeyond) {
 }
 
 TEST_F(MirrorE2eTest, OrbitOverTheTopShowsMinusYAtTheDomesCrown) {
-  startRecording();
+  recordWithAtlas();
   // Down by 200 pixels from the centre: 90 degrees about the picture's horizontal axis, the
   // eye goes over the top to (0, 1, 0) looking down with up (0, 0, -1).
   orbitTo(600, 400);
@@ -194,7 +194,7 @@ TEST_F(MirrorE2eTest, OrbitOverTheTopShowsMinusYAtTheDomesCrown) {
 }
 
 TEST_F(MirrorE2eTest, OrbitToTheRightTurnsTheReflectionsWithTheEye) {
-  startRecording();
+  recordWithAtlas();
   // 100 pixels right on the trackball of radius 200 sqrt(2): cos(theta) = 2 (1 - 1/8) - 1 =
   // 0.75 about the vertical axis, the eye going left to (-sin(theta), 0, 0.75).
   orbitTo(700, 200);
@@ -215,7 +215,7 @@ TEST_F(MirrorE2eTest, OrbitToTheRightTurnsTheReflectionsWithTheEye) {
 }
 
 TEST_F(MirrorE2eTest, MissingCubemapShowsThePatchInTheLastPointsColour) {
-  startRecording(false);
+  recordWithAtlas(false);
   // No texture: the patch takes the colour left by the side view's last point, (0.5, 0.5, 1).
   EXPECT_TRUE(e2e::pixelNear(frame, 600, 200, {128, 128, 255}, 2));
   EXPECT_TRUE(e2e::pixelNear(frame, 680, 120, {128, 128, 255}, 2));

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,18 +22,14 @@
 #include "render/views.h"
 #include "support/atlas.h"
 #include "support/gl_window.h"
-#include "support/camera_view_gltest.h"
+#include "support/viewer_gl_test.h"
 
 namespace {
 
 using support::kFaceNames;
 using support::kFlatFaceColours;
 using support::Rgb;
-using support::kMinusX;
-using support::kMinusY;
 using support::kMinusZ;
-using support::kPlusX;
-using support::kPlusY;
 using support::kPlusZ;
 const Rgb kBackground = {255, 255, 255};  // the camera view's clear colour
 constexpr int kCell = 32;  // atlas cell side in texels
@@ -53,11 +48,7 @@ struct Camera {
   float eye[3], center[3], up[3];
 };
 
-void applyCamera(const Camera& c) {
-  std::memcpy(cameraEye, c.eye, sizeof cameraEye);
-  std::memcpy(cameraCenter, c.center, sizeof cameraCenter);
-  std::memcpy(cameraUp, c.up, sizeof cameraUp);
-}
+void applyCamera(const Camera& c) { support::setCamera(c.eye, c.center, c.up); }
 
 void cross(const double a[3], const double b[3], double out[3]) {
   out[0] = a[1] * b[2] - a[2] * b[1];
@@ -175,9 +166,8 @@ std::vector<int> predictFaces(const Camera& cam) {
   return state;
 }
 
-class MirrorGl : public support::CameraViewGlTest {
+class MirrorGl : public support::ViewerGlTest {
  protected:
-
   // Uploads the solid atlas through loadCubemap from a scratch working directory.
   void loadSolidAtlas() {
     char cwd[4096];

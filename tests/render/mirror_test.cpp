@@ -117,6 +117,15 @@ std::string show3f(const float v[3]) {
   return text;
 }
 
+// reflectionTexCoord of (n, d) into got, and whether the reference gives the same bits.
+::testing::AssertionResult matchesReference(const double n[3], const float d[3], double got[2]) {
+  double expected[2];
+  reflectionTexCoord(n, d, got);
+  referenceTexCoord(n, d, expected);
+  if (sameBits(got, expected, 2)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "got " << show(got) << ", reference " << show(expected);
+}
+
 // Distance in units in the last place between two doubles of the same sign.
 std::int64_t ulpDistance(double a, double b) {
   std::int64_t ia, ib;
@@ -220,12 +229,9 @@ TEST(MirrorReflection, MatchesReferenceOverRandomNormalsAndViews) {
     const double scale = std::pow(10.0, logScale(rng));
     for (float& c : d) c = static_cast<float>(unit(rng) * scale);
     if (pick(rng) < 2) d[pick(rng) % 3] = 0.0f;  // a view along a coordinate plane
-    double got[2], expected[2];
-    reflectionTexCoord(n, d, got);
-    referenceTexCoord(n, d, expected);
-    if (!sameBits(got, expected, 2) && ++mismatches <= 5)
-      ADD_FAILURE() << "n " << show3(n) << " d " << show3f(d) << ": got " << show(got)
-                    << ", reference " << show(expected);
+    double got[2];
+    const ::testing::AssertionResult same = matchesReference(n, d, got);
+    if (!same && ++mismatches <= 5) ADD_FAILURE() << "n " << show3(n) << " d " << show3f(d) << ": " << same.message();
     if (!(got[0] >= 0.0 && got[0] <= 1.0 && got[1] >= 0.0 && got[1] <= 1.0) || !inUsedCell(got))
       ADD_FAILURE() << "outside the used cells: " << show(got);
   }
@@ -263,11 +269,8 @@ TEST(MirrorReflection, EachCellAndItsOrientation) {
       {"-Y, a 0.25, b 0.5", {1.0f, -4.0f, 2.0f}, 0.25 + 0.125 * 1.25, 2.0 / 3.0 + 1.5 / 6.0},
   };
   for (const Case& c : cases) {
-    double got[2], expected[2];
-    reflectionTexCoord(none, c.d, got);
-    referenceTexCoord(none, c.d, expected);
-    EXPECT_TRUE(sameBits(got, expected, 2))
-        << c.label << ": got " << show(got) << ", reference " << show(expected);
+    double got[2];
+    EXPECT_TRUE(matchesReference(none, c.d, got)) << c.label;
     EXPECT_NEAR(got[0], c.s, 1e-7) << c.label;
     EXPECT_NEAR(got[1], c.t, 1e-7) << c.label;
   }
@@ -294,10 +297,8 @@ TEST(MirrorReflection, EachCellAndItsOrientation) {
   {  // a 45-degree mirror turns a view along -X into +Y
     const double n[3] = {std::sqrt(0.5), std::sqrt(0.5), 0.0};
     const float d[3] = {-1.0f, 0.0f, 0.0f};
-    double st[2], expected[2];
-    reflectionTexCoord(n, d, st);
-    referenceTexCoord(n, d, expected);
-    EXPECT_TRUE(sameBits(st, expected, 2)) << show(st) << " vs " << show(expected);
+    double st[2];
+    EXPECT_TRUE(matchesReference(n, d, st));
     EXPECT_NEAR(st[0], 0.375, 1e-6);
     EXPECT_NEAR(st[1], 1.0 / 6.0, 1e-6);
   }
@@ -328,21 +329,16 @@ TEST(MirrorReflection, TieRules) {
       {"X = -Y = Z", {2.0f, -2.0f, 2.0f}, 0.75, kTwoThirds},
   };
   for (const Case& c : cases) {
-    double got[2], expected[2];
-    reflectionTexCoord(none, c.d, got);
-    referenceTexCoord(none, c.d, expected);
-    EXPECT_TRUE(sameBits(got, expected, 2))
-        << c.label << ": got " << show(got) << ", reference " << show(expected);
+    double got[2];
+    EXPECT_TRUE(matchesReference(none, c.d, got)) << c.label;
     EXPECT_EQ(got[0], c.s) << c.label;
     EXPECT_EQ(got[1], c.t) << c.label;
   }
 
   {  // X just above Y leaves the Y cell for the X cell's top border
     const float d[3] = {std::nextafter(1.0f, 2.0f), 1.0f, 0.0f};
-    double got[2], expected[2];
-    reflectionTexCoord(none, d, got);
-    referenceTexCoord(none, d, expected);
-    EXPECT_TRUE(sameBits(got, expected, 2)) << show(got) << " vs " << show(expected);
+    double got[2];
+    EXPECT_TRUE(matchesReference(none, d, got));
     EXPECT_EQ(got[0], 0.625);
     EXPECT_NEAR(got[1], kOneThird, 1e-7);
   }

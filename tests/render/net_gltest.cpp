@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "render/net.h"
 #include "render/views.h"
 #include "support/gl_window.h"
+#include "support/viewer_gl_test.h"
 
 namespace {
 
@@ -64,49 +64,25 @@ class FrameReadBack {
  public:
   FrameReadBack() : px_(readBackRgb(0, 0, 800, 800)) {}
   const unsigned char* at(int x, int y) const { return &px_[(static_cast<size_t>(y) * 800 + x) * 3]; }
+  // The pixel a world point falls in, in an orthographic view or the front camera's view.
+  const unsigned char* under(int view, const double p[3]) const {
+    double x, y;
+    windowPosition(view, p, x, y);
+    return at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+  }
 
  private:
   std::vector<unsigned char> px_;
 };
 
-class NetGl : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ensureGlWindow();
-    ASSERT_TRUE(setGlWindowSize(800, 800));
-    std::memcpy(grid_, controlPoints, sizeof grid_);
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
-    std::memcpy(up_, cameraUp, sizeof up_);
-    axes_ = showAxes;
-    recording_ = recording;
-    dragView_ = dragView;
-    // The initial dome: rows give x, columns y, the rim lower in z than the middle.
-    initControlGrid();
-    const float e[3] = {0, 0, 1}, c[3] = {0, 0, 0}, u[3] = {0, 1, 0};
-    std::memcpy(cameraEye, e, sizeof e);
-    std::memcpy(cameraCenter, c, sizeof c);
-    std::memcpy(cameraUp, u, sizeof u);
-    showAxes = false;
-    recording = false;
-  }
-  void TearDown() override {
-    std::memcpy(controlPoints, grid_, sizeof grid_);
-    updateSurface();
-    dragView = dragView_;
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
-    std::memcpy(cameraUp, up_, sizeof up_);
-    showAxes = axes_;
-    recording = recording_;
-  }
+// The initial dome: rows give x, columns y, the rim lower in z than the middle.
+Rgb pointColour(int row, int col) {
+  float rgb[3];
+  controlPointColour(row, col, rgb);
+  return toBytes(rgb);
+}
 
- private:
-  double grid_[kGridSize][kGridSize][3];
-  float eye_[3], center_[3], up_[3];
-  bool axes_ = false, recording_ = false;
-  int dragView_ = -1;
-};
+class NetGl : public support::ViewerGlTest {};
 
 // The control point that is on top at a pixel: the last one drawn there, column by column,
 // rows within a column.
@@ -157,11 +133,9 @@ TEST_F(NetGl, EveryControlPointInItsColourAtItsPixel) {
         windowPosition(view, controlPoints[r][c], x, y);
         int topRow, topCol;
         topmostAt(view, r, c, topRow, topCol);
-        float rgb[3];
-        controlPointColour(topRow, topCol, rgb);
         const int px = static_cast<int>(std::floor(x)), py = static_cast<int>(std::floor(y));
         const unsigned char* p = frame.at(px, py);
-        EXPECT_TRUE(closeTo(p, toBytes(rgb), 2))
+        EXPECT_TRUE(closeTo(p, pointColour(topRow, topCol), 2))
             << "view " << view << " point [" << r << "][" << c << "] shown as [" << topRow << "][" << topCol
             << "] at (" << px << ", " << py << ") is " << describe(p);
       }
@@ -186,13 +160,10 @@ TEST_F(NetGl, CoincidingPointsShowTheLaterInDrawingOrder) {
     windowPosition(k.view, controlPoints[k.winnerRow][k.winnerCol], wx, wy);
     ASSERT_NEAR(x, wx, 1e-9);
     ASSERT_NEAR(y, wy, 1e-9);
-    float win[3], lose[3];
-    controlPointColour(k.winnerRow, k.winnerCol, win);
-    controlPointColour(k.loserRow, k.loserCol, lose);
-    const unsigned char* p = frame.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
-    EXPECT_TRUE(closeTo(p, toBytes(win), 2)) << "view " << k.view << " [" << k.winnerRow << "][" << k.winnerCol
+    const unsigned char* p = frame.under(k.view, controlPoints[k.r][k.c]);
+    EXPECT_TRUE(closeTo(p, pointColour(k.winnerRow, k.winnerCol), 2)) << "view " << k.view << " [" << k.winnerRow << "][" << k.winnerCol
                                              << "] should be on top, pixel is " << describe(p);
-    EXPECT_FALSE(closeTo(p, toBytes(lose), 8)) << "view " << k.view << " [" << k.loserRow << "][" << k.loserCol
+    EXPECT_FALSE(closeTo(p, pointColour(k.loserRow, k.loserCol), 8)) << "view " << k.view << " [" << k.loserRow << "][" << k.loserCol
                                                << "] shows through";
   }
 
@@ -201,12 +172,8 @@ TEST_F(NetGl, CoincidingPointsShowTheLaterInDrawingOrder) {
   controlPoints[3][0][1] = controlPoints[2][1][1];
   display();
   const FrameReadBack moved;
-  double x, y;
-  windowPosition(0, controlPoints[2][1], x, y);
-  float win[3];
-  controlPointColour(2, 1, win);
-  const unsigned char* p = moved.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
-  EXPECT_TRUE(closeTo(p, toBytes(win), 2)) << "front view [2][1] over [3][0], pixel is " << describe(p);
+  const unsigned char* p = moved.under(0, controlPoints[2][1]);
+  EXPECT_TRUE(closeTo(p, pointColour(2, 1), 2)) << "front view [2][1] over [3][0], pixel is " << describe(p);
 }
 
 TEST_F(NetGl, PointsAreNotCoveredByNetOrAxesAndNotDrawnInTheCameraView) {
@@ -216,23 +183,15 @@ TEST_F(NetGl, PointsAreNotCoveredByNetOrAxesAndNotDrawnInTheCameraView) {
   controlPoints[1][1][0] = 200.0;
   display();
   const FrameReadBack frame;
-  double x, y;
-  windowPosition(0, controlPoints[1][1], x, y);
-  float rgb[3];
-  controlPointColour(1, 1, rgb);
-  const unsigned char* p = frame.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
-  EXPECT_TRUE(closeTo(p, toBytes(rgb), 2)) << "front view point on the X axis is " << describe(p);
+  const unsigned char* p = frame.under(0, controlPoints[1][1]);
+  EXPECT_TRUE(closeTo(p, pointColour(1, 1), 2)) << "front view point on the X axis is " << describe(p);
 
   // camera view: where the front view has its points, none of their colours appears
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) {
       if (r == 3 && c == 3) continue;  // its colour is also the untextured patch's
-      double cx, cy;
-      windowPosition(3, controlPoints[r][c], cx, cy);
-      float colour[3];
-      controlPointColour(r, c, colour);
-      const unsigned char* q = frame.at(static_cast<int>(std::floor(cx)), static_cast<int>(std::floor(cy)));
-      EXPECT_FALSE(closeTo(q, toBytes(colour), 8)) << "control point [" << r << "][" << c << "] in the camera view";
+      const unsigned char* q = frame.under(3, controlPoints[r][c]);
+      EXPECT_FALSE(closeTo(q, pointColour(r, c), 8)) << "control point [" << r << "][" << c << "] in the camera view";
     }
 }
 
@@ -344,9 +303,7 @@ TEST_F(NetGl, PositiveAxesInAllFourViewsOnlyWhenShown) {
   display();
   const FrameReadBack hidden;
   for (const AxisProbe& a : positive) {
-    double x, y;
-    windowPosition(a.view, a.world, x, y);
-    const unsigned char* p = hidden.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+    const unsigned char* p = hidden.under(a.view, a.world);
     if (a.view == 3)
       EXPECT_FALSE(closeTo(p, a.colour, 60)) << "hidden axis in the camera view: " << describe(p);
     else
@@ -373,9 +330,7 @@ TEST_F(NetGl, PositiveAxesInAllFourViewsOnlyWhenShown) {
     }
   }
   for (const AxisProbe& a : negative) {
-    double x, y;
-    windowPosition(a.view, a.world, x, y);
-    const unsigned char* p = shown.at(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y)));
+    const unsigned char* p = shown.under(a.view, a.world);
     EXPECT_TRUE(closeTo(p, background[a.view], 1)) << "negative axis in view " << a.view << ": " << describe(p);
   }
   // camera view: the negative side is whatever the patch shows, with or without axes
@@ -389,6 +344,26 @@ TEST_F(NetGl, PositiveAxesInAllFourViewsOnlyWhenShown) {
   }
 }
 
+namespace {
+
+GLfloat lineWidthNow() {
+  GLfloat width = 0.0f;
+  glGetFloatv(GL_LINE_WIDTH, &width);
+  return width;
+}
+
+// Whether the GL's current colour is exactly (r, g, b), and its alpha 1 when withAlpha.
+::testing::AssertionResult currentColourIs(float r, float g, float b, bool withAlpha) {
+  GLfloat colour[4] = {-1, -1, -1, -1};
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  if (colour[0] == r && colour[1] == g && colour[2] == b && (!withAlpha || colour[3] == 1.0f))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "current colour is (" << colour[0] << ", " << colour[1] << ", "
+                                       << colour[2] << ", " << colour[3] << ")";
+}
+
+}  // namespace
+
 TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
   glEnable(GL_SCISSOR_TEST);
   setupView(0);
@@ -396,33 +371,22 @@ TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
   // net: width 1.5 and its grey current
   glLineWidth(7.0f);
   drawControlNet();
-  GLfloat width = 0.0f;
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_EQ(width, 1.5f);
-  GLfloat colour[4] = {-1, -1, -1, -1};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_EQ(colour[0], 0.7f);
-  EXPECT_EQ(colour[1], 0.7f);
-  EXPECT_EQ(colour[2], 0.7f);
-  EXPECT_EQ(colour[3], 1.0f);
+  EXPECT_EQ(lineWidthNow(), 1.5f);
+  EXPECT_TRUE(currentColourIs(0.7f, 0.7f, 0.7f, true));
 
   // axes: width 3 whether shown or not; when shown, the Z axis's blue is left current
   showAxes = false;
   glLineWidth(7.0f);
   drawAxes();
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_EQ(width, 3.0f);
+  EXPECT_EQ(lineWidthNow(), 3.0f);
+  GLfloat colour[4] = {-1, -1, -1, -1};
   glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_EQ(colour[0], 0.7f) << "hidden axes set a colour";
   showAxes = true;
   glLineWidth(7.0f);
   drawAxes();
-  glGetFloatv(GL_LINE_WIDTH, &width);
-  EXPECT_EQ(width, 3.0f);
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_EQ(colour[0], 0.0f);
-  EXPECT_EQ(colour[1], 0.0f);
-  EXPECT_EQ(colour[2], 1.0f);
+  EXPECT_EQ(lineWidthNow(), 3.0f);
+  EXPECT_TRUE(currentColourIs(0.0f, 0.0f, 1.0f, false));
 
   // points: depth test back on, [3][3]'s colour current, whichever way the test was before
   for (const bool depthBefore : {true, false}) {
@@ -431,11 +395,7 @@ TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
     glColor3f(0.1f, 0.2f, 0.3f);
     drawControlPoints();
     EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST)) << "depth test before: " << depthBefore;
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0], 0.5f);
-    EXPECT_EQ(colour[1], 0.5f);
-    EXPECT_EQ(colour[2], 1.0f);
-    EXPECT_EQ(colour[3], 1.0f);
+    EXPECT_TRUE(currentColourIs(0.5f, 0.5f, 1.0f, true)) << "depth test before: " << depthBefore;
   }
   glDisable(GL_SCISSOR_TEST);
   glEnable(GL_DEPTH_TEST);
@@ -443,12 +403,8 @@ TEST_F(NetGl, DrawingLeavesItsDocumentedState) {
 
 TEST_F(NetGl, DisplayLeavesThePointsColourForTheNextFrameAndDepthOn) {
   display();
-  GLfloat colour[4] = {-1, -1, -1, -1};
-  glGetFloatv(GL_CURRENT_COLOR, colour);
   // the camera view sets no colour of its own: the side view's last point colour is current
-  EXPECT_EQ(colour[0], 0.5f);
-  EXPECT_EQ(colour[1], 0.5f);
-  EXPECT_EQ(colour[2], 1.0f);
+  EXPECT_TRUE(currentColourIs(0.5f, 0.5f, 1.0f, false));
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
   GLint mode = 0;
   glGetIntegerv(GL_MATRIX_MODE, &mode);

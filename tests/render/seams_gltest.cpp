@@ -19,7 +19,7 @@
 #include "render/views.h"
 #include "support/atlas.h"
 #include "support/gl_window.h"
-#include "support/camera_view_gltest.h"
+#include "support/viewer_gl_test.h"
 
 namespace {
 
@@ -118,10 +118,10 @@ std::vector<int> predictFaces(int* seamPixels) {
   return faces;
 }
 
-class SeamsGl : public support::CameraViewGlTest {
+class SeamsGl : public support::ViewerGlTest {
  protected:
   void SetUp() override {
-    CameraViewGlTest::SetUp();
+    ViewerGlTest::SetUp();
     if (HasFatalFailure()) return;
     // The working directory is the window's scratch one, which holds no other atlas.
     ASSERT_TRUE(support::writeFlatAtlas("cubemap.png", kCell));
@@ -132,8 +132,7 @@ class SeamsGl : public support::CameraViewGlTest {
     ASSERT_NE(slot, 0u);
   }
   void TearDown() override {
-    CameraViewGlTest::TearDown();
-    initControlGrid();
+    ViewerGlTest::TearDown();
   }
 };
 

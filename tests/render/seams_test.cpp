@@ -14,7 +14,7 @@
 #include "render/mirror.h"
 #include "render/seams.h"
 #include "support/atlas.h"
-#include "support/saved_camera.h"
+#include "support/viewer_state.h"
 
 namespace {
 
@@ -261,15 +261,11 @@ TEST(SeamTexCoords, TheFacesCellFormulaHeldInsideTheCell) {
 class SeamQuads : public ::testing::Test {
  protected:
   void SetUp() override {
-    saved_ = support::saveCamera();
     initBinomials();
     initBernstein();
     initControlGrid();
   }
-  void TearDown() override {
-    support::restoreCamera(saved_);
-    initControlGrid();
-  }
+  void TearDown() override { initControlGrid(); }
   void look(float ex, float ey, float ez) {
     const float eye[3] = {ex, ey, ez};
     std::memcpy(cameraEye, eye, sizeof eye);
@@ -277,7 +273,7 @@ class SeamQuads : public ::testing::Test {
   }
 
  private:
-  support::SavedCamera saved_;
+  support::KeepViewerGlobals saved_;
 };
 
 TEST_F(SeamQuads, TexFacesAreTheMappingsFaceForEverySample) {

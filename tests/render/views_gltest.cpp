@@ -15,6 +15,7 @@
 #include "model/tessellation.h"
 #include "render/views.h"
 #include "support/gl_window.h"
+#include "support/viewer_gl_test.h"
 
 namespace {
 
@@ -140,46 +141,8 @@ bool closeTo(const unsigned char* p, Rgb c, int tolerance = 1) {
          std::abs(p[2] - c.b) <= tolerance;
 }
 
-class ViewsGl : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ensureGlWindow();
-    ASSERT_TRUE(setGlWindowSize(800, 800));
-    std::memcpy(eye_, cameraEye, sizeof eye_);
-    std::memcpy(center_, cameraCenter, sizeof center_);
-    std::memcpy(up_, cameraUp, sizeof up_);
-    axes_ = showAxes;
-    recording_ = recording;
-    // the initial dome keeps the net and the patch well inside every quadrant
-    std::memcpy(grid_, controlPoints, sizeof grid_);
-    dragView_ = dragView;
-    initControlGrid();
-    const float e[3] = {0, 0, 1}, c[3] = {0, 0, 0}, u[3] = {0, 1, 0};
-    std::memcpy(cameraEye, e, sizeof e);
-    std::memcpy(cameraCenter, c, sizeof c);
-    std::memcpy(cameraUp, u, sizeof u);
-    showAxes = false;
-    recording = false;
-  }
-  void TearDown() override {
-    std::memcpy(cameraEye, eye_, sizeof eye_);
-    std::memcpy(cameraCenter, center_, sizeof center_);
-    std::memcpy(cameraUp, up_, sizeof up_);
-    showAxes = axes_;
-    recording = recording_;
-    std::memcpy(controlPoints, grid_, sizeof grid_);
-    updateSurface();
-    dragView = dragView_;
-    glDisable(GL_SCISSOR_TEST);
-    setGlWindowSize(800, 800);
-  }
-
- private:
-  float eye_[3], center_[3], up_[3];
-  bool axes_ = false, recording_ = false;
-  double grid_[kGridSize][kGridSize][3];
-  int dragView_ = -1;
-};
+// The initial dome keeps the net and the patch well inside every quadrant.
+class ViewsGl : public support::ViewerGlTest {};
 
 void checkSetupView(int view, int w, int h) {
   SCOPED_TRACE(::testing::Message() << "view " << view << " at " << w << "x" << h);
@@ -253,9 +216,7 @@ TEST_F(ViewsGl, SetupViewAtAnOddSize) {
 TEST_F(ViewsGl, CameraViewFollowsTheCameraAtEveryCall) {
   // a tilted camera with a rolled, non-unit up vector
   const float e[3] = {300.0f, -200.0f, 450.0f}, c[3] = {10.0f, 20.0f, -30.0f}, u[3] = {0.3f, 2.0f, 0.1f};
-  std::memcpy(cameraEye, e, sizeof e);
-  std::memcpy(cameraCenter, c, sizeof c);
-  std::memcpy(cameraUp, u, sizeof u);
+  support::setCamera(e, c, u);
   checkSetupView(3, 800, 800);
 
   // the same view number picks the new camera up without anything else being told

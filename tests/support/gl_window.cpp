@@ -2,6 +2,7 @@
 #include "support/gl_window.h"
 
 #include <GL/freeglut.h>
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 
 namespace {
 bool windowReady = false;
+int redisplayRequests = 0;
 std::string scratch;
 
 // The scratch directory goes when the process ends; tests remove what they put in it.
@@ -86,4 +88,24 @@ bool setGlWindowSize(int width, int height) {
     return true;
   }
   return resizeGlWindow(width, height);
+}
+
+// The program's references to glutPostRedisplay bind to this definition at link time.
+extern "C" void glutPostRedisplay() {
+  using Function = void (*)();
+  static const Function glutsOwn = reinterpret_cast<Function>(dlsym(RTLD_NEXT, "glutPostRedisplay"));
+  ++redisplayRequests;
+  glutsOwn();
+}
+
+int postedRedisplays() { return redisplayRequests; }
+
+bool pumpGlEventsUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    glutMainLoopEvent();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
 }

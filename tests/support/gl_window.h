@@ -2,6 +2,7 @@
 // every test of the process, plus read-back helpers.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,13 @@ const std::string& glScratchDirectory();
 // size gets no reshape from GLUT, so then reshape is called directly (another test may have
 // called it with other sizes). Returns false when a needed resize did not arrive in time.
 bool setGlWindowSize(int width, int height);
+
+// How many redisplays the program has asked for (glutPostRedisplay calls) in this process.
+// The support library stands in for GLUT's function: it counts the call and passes it on,
+// so a test can see a request itself rather than wait for the frame it brings.
+int postedRedisplays();
+
+// Pumps GLUT events until done() holds, or for at most timeoutMs; whether it held. Other
+// windows on the display may cover this one, and GLUT holds back the redisplay of a hidden
+// window, so deadlines are generous.
+bool pumpGlEventsUntil(const std::function<bool()>& done, int timeoutMs = 30000);

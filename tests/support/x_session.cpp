@@ -191,6 +191,7 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
   std::vector<std::string> args = wrapperCommand();
   const bool wrapped = !args.empty();
   args.push_back(binary);
+  args.insert(args.end(), options.args.begin(), options.args.end());
   const pid_t pid = fork();
   if (pid != 0) return pid;
   if (chdir(workDir.c_str()) != 0) _exit(126);
@@ -198,9 +199,9 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
   redirect(STDOUT_FILENO, "stdout.txt");
   redirect(STDERR_FILENO, "stderr.txt");
   if (options.fileSizeLimit >= 0) {
-    // An ignored disposition survives exec, so an oversized write fails with EFBIG instead of
-    // killing the program.
-    signal(SIGXFSZ, SIG_IGN);
+    // At its default, as a shell leaves it: what happens past the limit is the program's own
+    // doing.
+    signal(SIGXFSZ, SIG_DFL);
     const rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit),
                           static_cast<rlim_t>(options.fileSizeLimit)};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
@@ -397,6 +398,43 @@ Rgb TgaImage::at(int x, int y) const {
   // The file's first row is the bottom row of the window.
   const size_t offset = (static_cast<size_t>(height - 1 - y) * width + x) * 3;
   return Rgb{data[offset + 2], data[offset + 1], data[offset]};
+}
+
+bool grabWindow(Display* display, Window window, TgaImage& image) {
+  Geometry geometry;
+  if (!windowGeometry(display, window, geometry)) return false;
+  XImage* grabbed = XGetImage(display, window, 0, 0, static_cast<unsigned>(geometry.width),
+                              static_cast<unsigned>(geometry.height), AllPlanes, ZPixmap);
+  if (grabbed == nullptr) return false;
+  image.width = geometry.width;
+  image.height = geometry.height;
+  image.data.assign(static_cast<size_t>(image.width) * image.height * 3, 0);
+  const auto channel = [](unsigned long pixel, unsigned long mask) {
+    int shift = 0;
+    while (mask != 0 && (mask & 1) == 0) mask >>= 1, ++shift;
+    return static_cast<unsigned char>((pixel >> shift) & 0xff);
+  };
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const unsigned long pixel = XGetPixel(grabbed, x, y);
+      unsigned char* out = &image.data[(static_cast<size_t>(image.height - 1 - y) * image.width + x) * 3];
+      out[0] = channel(pixel, grabbed->blue_mask);
+      out[1] = channel(pixel, grabbed->green_mask);
+      out[2] = channel(pixel, grabbed->red_mask);
+    }
+  }
+  XDestroyImage(grabbed);
+  return true;
+}
+
+bool waitForWindowAxes(Display* display, Window window, bool shown, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  TgaImage image;
+  do {
+    if (grabWindow(display, window, image) && frameShowsAxes(image) == shown) return true;
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
 }
 
 bool readTga(const std::string& path, TgaImage& image, std::string& error) {
@@ -639,6 +677,37 @@ void AppSessionTest::drag(int button, int fromX, int fromY, int toX, int toY, in
                 fromY + (toY - fromY) * i / steps);
   }
   releaseButton(server.display, button);
+}
+
+bool typeKeyWith(Display* display, KeySym modifier, KeySym keysym) {
+  const KeyCode code = XKeysymToKeycode(display, keysym);
+  const KeyCode modifierCode = XKeysymToKeycode(display, modifier);
+  if (code == 0 || modifierCode == 0) return false;
+  XTestFakeKeyEvent(display, modifierCode, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, True, CurrentTime);
+  XTestFakeKeyEvent(display, code, False, CurrentTime);
+  XTestFakeKeyEvent(display, modifierCode, False, CurrentTime);
+  XSync(display, False);
+  return true;
+}
+
+bool waitUntilGone(Display* display, Window window, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes)) return true;
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
+}
+
+bool waitForFileContents(const std::string& path, const std::string& expected, int timeoutMs) {
+  const Clock::time_point deadline = deadlineAfter(timeoutMs);
+  do {
+    if (readTextFile(path) == expected) return true;
+    sleepMs(20);
+  } while (Clock::now() < deadline);
+  return false;
 }
 
 }  // namespace e2e

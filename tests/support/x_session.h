@@ -45,9 +45,11 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
                     const std::string& displayName);
 // How the child is started beyond the defaults.
 struct LaunchOptions {
-  // RLIMIT_FSIZE in bytes for the child, with SIGXFSZ ignored so that a write past it fails
-  // instead of killing the program; negative for no limit.
+  // RLIMIT_FSIZE in bytes for the child, which starts with SIGXFSZ at its default action;
+  // negative for no limit.
   long fileSizeLimit = -1;
+  // Command-line arguments after the program's name.
+  std::vector<std::string> args;
 };
 // As above, with options. Every launch runs under PATCHLUME_E2E_WRAPPER when that is set.
 pid_t launchProcess(const std::string& binary, const std::string& workDir,
@@ -70,6 +72,8 @@ int runCommand(const std::vector<std::string>& argv);
 // Top-level window (child of the root) whose WM_NAME equals title; 0 after the timeout.
 Window findWindowByTitle(Display* display, const std::string& title, int timeoutMs = 10000);
 bool waitUntilViewable(Display* display, Window window, int timeoutMs = 10000);
+// Waits until the window no longer exists (its program has ended, say).
+bool waitUntilGone(Display* display, Window window, int timeoutMs = 10000);
 std::string windowTitle(Display* display, Window window);
 
 struct Geometry {
@@ -88,10 +92,16 @@ void releaseButton(Display* display, int button);
 void focusWindow(Display* display, Window window);
 // Press and release of the key of `keysym`, with Shift held around it when `shift`.
 bool typeKey(Display* display, KeySym keysym, bool shift = false);
+// Press and release of the key of `keysym` with the key of `modifier` (XK_Control_L, ...)
+// held around it.
+bool typeKeyWith(Display* display, KeySym modifier, KeySym keysym);
 
 // Polls until the file exists with exactly expectedSize bytes (any size when negative) and the
 // size holds still between two polls.
 bool waitForFile(const std::string& path, long expectedSize, int timeoutMs = 10000);
+// Polls until the file holds exactly `expected` (a program's stdout.txt, say).
+bool waitForFileContents(const std::string& path, const std::string& expected,
+                         int timeoutMs = 10000);
 std::vector<std::string> listFiles(const std::string& dir);  // sorted names; empty when missing
 long fileSize(const std::string& path);                      // -1 when missing
 void sleepMs(int ms);
@@ -117,6 +127,13 @@ std::string frameFileName(int number);                    // "frame007.tga"
 // Whether the red X axis shows in the front view: a 100-pixel line from the view's centre to
 // the right, which nothing else in that view draws in red. Needs a window at least 400 wide.
 bool frameShowsAxes(const TgaImage& image);
+
+// What the window shows on the screen now (XGetImage), as a frame the program would record.
+bool grabWindow(Display* display, Window window, TgaImage& image);
+// Waits until the window on the screen shows the axes, or no longer does (`shown`). Input
+// is handled in order, so this marks everything typed before the axes key as done, with
+// nothing written to disk.
+bool waitForWindowAxes(Display* display, Window window, bool shown, int timeoutMs = 10000);
 
 // Reads and validates the header (type 2, 24 bits, descriptor 0, no ID, no colour map) and
 // requires the file to be exactly 18 + 3 * width * height bytes; false with a reason otherwise.

@@ -1,0 +1,23 @@
+// What every file the user keeps shares: text built in memory, then put in place whole by a
+// temporary beside the target that is synced and renamed over it, so that a crash at any
+// moment leaves the old file or the new one, never a mix. POSIX only, no GL.
+#pragma once
+
+#include <cstddef>
+
+// Appends printf-formatted text at text + *used, keeping the NUL; advances *used. False,
+// leaving *used alone, when it does not fit capacity.
+bool appendFormatted(char* text, std::size_t capacity, std::size_t* used, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+
+// Replaces path with the size bytes of data: a temporary in the same directory, written,
+// flushed and synced, given the mode of the file it replaces (or 0666 less the umask), then
+// renamed over path, and the directory synced. On failure the temporary is removed, path is
+// as before (unless only the directory sync failed: the new file is then in place), and the
+// reason (strerror's text) is written into reason. Returns whether it succeeded.
+bool replaceFile(const char* path, const char* data, std::size_t size, char* reason,
+                 std::size_t reasonCapacity);
+
+// replaceFile with the outcome told once: "VERB PATH" on stdout, flushed, or "PATH: reason"
+// on stderr. Returns whether the file was written.
+bool writeKeptFile(const char* path, const char* data, std::size_t size, const char* verb);

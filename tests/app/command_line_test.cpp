@@ -1,0 +1,45 @@
+// What glutInit leaves of the command line: at most one net file, which names the OBJ too.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/shell.h"
+#include "app/state.h"
+
+TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {
+  const std::string tooLong(kPathCapacity, 'n');
+  const struct {
+    std::vector<std::string> args;  // after the program's name
+    const char* net;                // nullptr: refused
+    const char* obj;
+  } cases[] = {
+      {{}, "patch.net", "patch.obj"},
+      {{"dir/my.net"}, "dir/my.net", "dir/my.obj"},
+      {{"net"}, "net", "net.obj"},
+      {{"a.net", "b.net"}, nullptr, nullptr},
+      {{"-x"}, nullptr, nullptr},
+      {{"-"}, nullptr, nullptr},
+      {{""}, nullptr, nullptr},
+      {{tooLong}, nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> words = {"patchlume"};
+    words.insert(words.end(), c.args.begin(), c.args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    netPath = "before.net";
+    std::snprintf(objPath, sizeof objPath, "before.obj");
+    ::testing::internal::CaptureStderr();
+    const bool taken = takeNetArgument(static_cast<int>(words.size()), argv.data());
+    const std::string error = ::testing::internal::GetCapturedStderr();
+    SCOPED_TRACE(words.size() > 1 ? words[1].substr(0, 20) : "no argument");
+    EXPECT_EQ(taken, c.net != nullptr);
+    EXPECT_EQ(error, taken ? "" : "usage: patchlume [NET]\n");
+    EXPECT_STREQ(netPath, taken ? c.net : "before.net");
+    EXPECT_STREQ(objPath, taken ? c.obj : "before.obj");
+  }
+  netPath = "patch.net";
+  std::snprintf(objPath, sizeof objPath, "patch.obj");
+}

@@ -1,0 +1,221 @@
+// The kept files through the real binary: a saved net reopens to the same frames and saves to
+// the same bytes, malformed nets and command lines are refused before the window with the
+// file untouched, a failed save keeps the old file whole, and the OBJ export is the
+// tessellation, read as one mesh of triangles by a standard importer.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "files/obj_file.h"
+#include "model/basis.h"
+#include "model/tessellation.h"
+#include "support/x_session.h"
+
+namespace {
+
+// Point (0, 0) is drawn at front-view pixel (60, 460); dropped at (120, 400) it lies at
+// x = 4 * 120 - 800, y = 800 + 4 * (400 - 400), z as before.
+constexpr int kDragFrom[2] = {60, 460}, kDragTo[2] = {120, 400};
+const char* const kDraggedLine = "-320 800 -400";
+const std::string kNoAtlas = "Couldn't open file\n";  // no cubemap.png in the working directory
+
+std::string pointLines(int count) {
+  std::string text;
+  for (int p = 0; p < count; ++p) text += std::to_string(p * 10) + " -5.25 1e2\n";
+  return text;
+}
+
+std::string lineOf(const std::string& text, int number) {
+  size_t at = 0;
+  for (int n = 1; n < number && at != std::string::npos; ++n) at = text.find('\n', at) + 1;
+  return text.substr(at, text.find('\n', at) - at);
+}
+
+class KeepE2eTest : public e2e::AppSessionTest {
+ protected:
+  void TearDown() override {
+    if (mounted) e2e::runCommand({"umount", "-l", path("disk")});
+    AppSessionTest::TearDown();
+  }
+  ::testing::AssertionResult launchWith(const std::vector<std::string>& args) {
+    e2e::LaunchOptions options;
+    options.args = args;
+    return launch(PATCHLUME_BINARY, options);
+  }
+  ::testing::AssertionResult fileHolds(const std::string& relative, const std::string& expected) {
+    if (e2e::waitForFileContents(path(relative), expected)) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << relative << " holds \"" << e2e::readTextFile(path(relative))
+                                         << "\", not \"" << expected << "\"";
+  }
+  void dragPointZero() { drag(1, kDragFrom[0], kDragFrom[1], kDragTo[0], kDragTo[1]); }
+
+  bool mounted = false;
+};
+
+TEST_F(KeepE2eTest, SaveReopenAndSaveAgainGiveTheSameBytesAndTheSameFrames) {
+  ASSERT_TRUE(createFrameDir());
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  e2e::TgaImage initial, edited, reopened;
+  ASSERT_TRUE(keyRecords(XK_s, 0, initial));
+  dragPointZero();
+  int number = 0;
+  ASSERT_TRUE(settledFrame(1, number, edited));
+  key(XK_w);
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved patch.net\n"));
+  const std::string saved = e2e::readTextFile(path("patch.net"));
+  EXPECT_EQ(lineOf(saved, 2), kDraggedLine);
+  int status = 0;
+  const Window first = window;
+  ASSERT_TRUE(quit(status));
+  // The old window must be gone before the new one is looked for.
+  ASSERT_TRUE(e2e::waitUntilGone(server.display, first));
+
+  e2e::removeTree(frameDir());
+  ASSERT_TRUE(createFrameDir());
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  ASSERT_TRUE(keyRecords(XK_s, 0, reopened));
+  EXPECT_TRUE(reopened.data == edited.data) << "the reopened net draws other pixels";
+  EXPECT_FALSE(reopened.data == initial.data) << "the net was not applied";
+  key(XK_w, true);
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved patch.net\n"));
+  EXPECT_EQ(e2e::readTextFile(path("patch.net")), saved);
+}
+
+TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouched) {
+  const std::string good3 = pointLines(3);
+  const struct {
+    const char* label;
+    std::string contents;  // written to f.net; "/" makes it a directory, "" with no name no file
+    std::vector<std::string> args;
+    int status;
+    std::string error;
+  } cases[] = {
+      {"too few points", pointLines(15), {"f.net"}, 1, "f.net:16: expected 16 points, found 15"},
+      {"too many points", pointLines(17), {"f.net"}, 1, "f.net:17: more than 16 points"},
+      {"NaN", good3 + "NaN 1 2\n", {"f.net"}, 1, "f.net:4: \"NaN\" is not a finite number"},
+      {"infinity", good3 + "1 inf 2\n", {"f.net"}, 1, "f.net:4: \"inf\" is not a finite number"},
+      {"1e300", good3 + "1 2 1e300\n", {"f.net"}, 1, "f.net:4: \"1e300\" is larger in magnitude than 1e9"},
+      {"two numbers", good3 + "1 2\n", {"f.net"}, 1, "f.net:4: expected 3 numbers, found 2"},
+      {"four numbers", good3 + "1 2 3 4\n", {"f.net"}, 1, "f.net:4: expected 3 numbers, found 4"},
+      {"words", good3 + "one two three\n", {"f.net"}, 1, "f.net:4: expected a number, found \"one\""},
+      {"trailing junk", good3 + "1 2 3 # x\n", {"f.net"}, 1, "f.net:4: unexpected \"#\" after 3 numbers"},
+      {"empty", "", {"f.net"}, 1, "f.net:1: expected 16 points, found 0"},
+      {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0", 9), {"f.net"}, 1, "f.net:1: not a text file (byte 0x7f)"},
+      {"a directory", "/", {"f.net"}, 1, "f.net:1: cannot read: Is a directory"},
+      {"two arguments", "", {"a.net", "b.net"}, 2, "usage: patchlume [NET]"},
+      {"an option", "", {"-x"}, 2, "usage: patchlume [NET]"},
+  };
+  // Every launch writes these two; made beforehand so that the listing shows only other files.
+  for (const char* name : {"stdout.txt", "stderr.txt"}) std::fclose(std::fopen(path(name).c_str(), "w"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    e2e::removeTree(path("f.net"));
+    if (c.contents == "/") {
+      ASSERT_EQ(mkdir(path("f.net").c_str(), 0755), 0);
+    } else if (c.args[0] == "f.net") {
+      std::FILE* file = std::fopen(path("f.net").c_str(), "wb");
+      ASSERT_NE(file, nullptr);
+      std::fwrite(c.contents.data(), 1, c.contents.size(), file);
+      std::fclose(file);
+    }
+    const std::vector<std::string> before = e2e::listFiles(workDir);
+    e2e::LaunchOptions options;
+    options.args = c.args;
+    pid_t pid = e2e::launchProcess(PATCHLUME_BINARY, workDir, server.name(), options);
+    int status = 0;
+    ASSERT_TRUE(e2e::waitForExit(pid, 10000, status)) << "still running";
+    ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
+    EXPECT_EQ(WEXITSTATUS(status), c.status);
+    EXPECT_EQ(e2e::readTextFile(path("stderr.txt")), c.error + "\n");
+    // The atlas is loaded after the window is made: no message of it, no window.
+    EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), "");
+    EXPECT_EQ(e2e::listFiles(workDir), before);
+    if (c.contents != "/" && c.args[0] == "f.net") {
+      EXPECT_EQ(e2e::readTextFile(path("f.net")), c.contents);
+    }
+  }
+}
+
+TEST_F(KeepE2eTest, ASaveOntoAFullDiskKeepsTheOldFileAndTheNextOneGoesThrough) {
+  ASSERT_EQ(mkdir(path("disk").c_str(), 0755), 0);
+  mounted = e2e::runCommand({"mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", path("disk")}) == 0;
+  if (!mounted) GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
+  ASSERT_TRUE(launchWith({"disk/patch.net"}));
+  key(XK_w);
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved disk/patch.net\n"));
+  const std::string first = e2e::readTextFile(path("disk/patch.net"));
+
+  // Fill every page that is left.
+  const int fd = open(path("disk/filler").c_str(), O_WRONLY | O_CREAT, 0644);
+  ASSERT_GE(fd, 0);
+  const std::vector<char> page(4096, 'f');
+  while (write(fd, page.data(), page.size()) > 0) {
+  }
+  close(fd);
+
+  dragPointZero();
+  key(XK_w);
+  ASSERT_TRUE(fileHolds("stderr.txt", "disk/patch.net: No space left on device\n"));
+  EXPECT_EQ(e2e::listFiles(path("disk")), (std::vector<std::string>{"filler", "patch.net"}));
+  EXPECT_EQ(e2e::readTextFile(path("disk/patch.net")), first);
+  EXPECT_TRUE(e2e::isRunning(app));
+
+  ASSERT_EQ(unlink(path("disk/filler").c_str()), 0);
+  key(XK_w);
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved disk/patch.net\nsaved disk/patch.net\n"));
+  EXPECT_EQ(lineOf(e2e::readTextFile(path("disk/patch.net")), 2), kDraggedLine);
+  EXPECT_EQ(e2e::listFiles(path("disk")), std::vector<std::string>{"patch.net"});
+}
+
+TEST_F(KeepE2eTest, ADirectoryInTheWayFailsTheSaveAndTheViewerGoesOn) {
+  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  ASSERT_EQ(mkdir(path("patch.net").c_str(), 0755), 0);
+  key(XK_w);
+  ASSERT_TRUE(fileHolds("stderr.txt", "patch.net: Is a directory\n"));
+  EXPECT_EQ(e2e::listFiles(workDir), (std::vector<std::string>{"patch.net", "stderr.txt", "stdout.txt"}));
+  EXPECT_TRUE(e2e::listFiles(path("patch.net")).empty());
+  ASSERT_EQ(rmdir(path("patch.net").c_str()), 0);
+  key(XK_w, true);
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved patch.net\n"));
+}
+
+TEST_F(KeepE2eTest, GlutOptionsGoFirstAndTheObjIsTheTessellationBesideTheNet) {
+  ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
+  ASSERT_TRUE(launchWith({"-sync", "sub/mine.net"}));
+  dragPointZero();
+  key(XK_o);
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "exported sub/mine.obj\n"));
+
+  // The same grid tessellated here gives the same text.
+  initBinomials();
+  initBernstein();
+  initControlGrid();
+  const double moved[3] = {-320.0, 800.0, -400.0};
+  std::memcpy(controlPoints[0][0], moved, sizeof moved);
+  updateSurface();
+  std::vector<char> text(kObjTextCapacity);
+  const size_t length = formatObj(surfacePoints, surfaceNormals, text.data(), text.size());
+  EXPECT_TRUE(e2e::readTextFile(path("sub/mine.obj")) == std::string(text.data(), length));
+
+  // A standard importer sees one mesh of triangles only.
+  std::FILE* pipe = popen(("assimp info " + path("sub/mine.obj") + " 2>&1").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string report;
+  char buffer[4096];
+  while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) report.append(buffer, n);
+  ASSERT_EQ(pclose(pipe), 0) << "assimp (scripts/deps.sh test installs it): " << report;
+  for (const char* line : {"Meshes:             1\n", "Faces:              32768\n",
+                           "Primitive Types:    triangles\n"}) {
+    EXPECT_NE(report.find(line), std::string::npos) << line << " not in\n" << report;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// Files on a scratch directory: the atomic replace keeps modes, and every way it can fail
+// leaves the target as it was and no temporary behind; readNetFile tells a missing file from
+// one it refuses.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "capture/screenshot.h"
+#include "files/kept_file.h"
+#include "files/net_file.h"
+#include "support/x_session.h"
+
+namespace {
+
+class KeptFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = e2e::makeTempDir();
+    ASSERT_FALSE(dir.empty());
+  }
+  void TearDown() override { e2e::removeTree(dir); }
+  std::string at(const std::string& name) const { return dir + "/" + name; }
+  void put(const std::string& name, const std::string& text) {
+    ASSERT_TRUE(replaceFile(at(name).c_str(), text.data(), text.size(), reason, sizeof reason)) << reason;
+  }
+  mode_t modeOf(const std::string& name) const {
+    struct stat info;
+    return stat(at(name).c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+  }
+
+  // With old.net holding "old\n" and one other entry beside it.
+  bool failsPastFileSizeLimit() {
+    ignoreFileSizeSignal();
+    const rlimit limit = {1000, 1000};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string big(5000, 'b');
+    return !replaceFile(at("old.net").c_str(), big.data(), big.size(), reason, sizeof reason) &&
+           std::strcmp(reason, std::strerror(EFBIG)) == 0 &&
+           e2e::readTextFile(at("old.net")) == "old\n" && e2e::listFiles(dir).size() == 2;
+  }
+
+  std::string dir;
+  char reason[256] = "";
+};
+
+}  // namespace
+
+TEST_F(KeptFile, ReplaceWritesWholeWithTheUmaskModeThenKeepsTheFilesMode) {
+  const mode_t mask = umask(027);
+  put("a.net", "first\n");
+  EXPECT_EQ(modeOf("a.net"), 0640u);
+  ASSERT_EQ(chmod(at("a.net").c_str(), 0604), 0);
+  put("a.net", std::string(100000, 'z'));
+  umask(mask);
+  EXPECT_EQ(modeOf("a.net"), 0604u);
+  EXPECT_EQ(e2e::readTextFile(at("a.net")), std::string(100000, 'z'));
+  EXPECT_EQ(e2e::listFiles(dir), std::vector<std::string>{"a.net"});
+}
+
+TEST_F(KeptFile, FailedReplaceLeavesTheTargetAndNoTemporary) {
+  put("old.net", "old\n");
+  ASSERT_EQ(mkdir(at("in-the-way").c_str(), 0755), 0);
+  const struct {
+    const char* target;
+    int error;
+  } cases[] = {{"missing/new.net", ENOENT}, {"in-the-way", EISDIR}, {"old.net/new.net", ENOTDIR}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    EXPECT_FALSE(replaceFile(at(c.target).c_str(), "new\n", 4, reason, sizeof reason));
+    EXPECT_STREQ(reason, std::strerror(c.error));
+    EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"in-the-way", "old.net"}));
+    EXPECT_TRUE(e2e::listFiles(at("in-the-way")).empty());
+    EXPECT_EQ(e2e::readTextFile(at("old.net")), "old\n");
+  }
+
+  // A write past the file-size limit, in a child so that the limit stays there.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(std::exit(failsPastFileSizeLimit() ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(KeptFile, ReadNetFileTellsMissingFromRefusedAndReadsGoodOnes) {
+  double grid[kGridSize][kGridSize][3] = {};
+  char text[kNetTextCapacity];
+  const std::size_t length = formatNet(grid, text, sizeof text);
+  put("good.net", std::string(text, length));
+  put("huge.net", std::string(kNetMaxBytes + 10, '#'));
+  ASSERT_EQ(mkdir(at("dir.net").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(at("fifo.net").c_str(), 0644), 0);
+  const struct {
+    const char* name;
+    int result, line;
+    const char* what;
+  } cases[] = {{"good.net", 1, 0, ""},
+               {"missing.net", 0, 0, ""},
+               {"dir.net", -1, 1, "cannot read: Is a directory"},
+               {"fifo.net", -1, 1, "not a regular file"},
+               {"huge.net", -1, 1, "larger than 65536 bytes"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    double read[kGridSize][kGridSize][3];
+    std::memset(read, 0x55, sizeof read);
+    NetError error = {0, ""};
+    EXPECT_EQ(readNetFile(at(c.name).c_str(), read, &error), c.result);
+    EXPECT_EQ(error.line, c.line);
+    EXPECT_STREQ(error.what, c.what);
+    EXPECT_EQ(std::memcmp(read, grid, sizeof grid) == 0, c.result == 1);
+  }
+}
+
+TEST(AppendFormatted, FillsToTheLastByteAndNoFurther) {
+  char text[8];
+  std::size_t used = 0;
+  EXPECT_TRUE(appendFormatted(text, sizeof text, &used, "%d", 1234));
+  EXPECT_TRUE(appendFormatted(text, sizeof text, &used, "%s", "567"));
+  EXPECT_FALSE(appendFormatted(text, sizeof text, &used, "%s", "8"));
+  EXPECT_EQ(used, 7u);
+  EXPECT_STREQ(text, "1234567");
+}

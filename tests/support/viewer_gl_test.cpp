@@ -1,0 +1,34 @@
+// Saved after the window has its size, so that what is put back is a window state GLUT agrees with.
+#include "support/viewer_gl_test.h"
+
+#include <GL/freeglut.h>
+
+#include "model/basis.h"
+#include "model/tessellation.h"
+#include "support/gl_window.h"
+
+namespace support {
+
+void useStartScene() {
+  initControlGrid();
+  useFrontCamera();
+  showAxes = false;
+  recording = false;
+}
+
+void ViewerGlTest::SetUp() {
+  ensureGlWindow();
+  const bool sized = setGlWindowSize(800, 800);
+  saved_ = saveViewerGlobals();
+  useStartScene();
+  ASSERT_TRUE(sized);
+}
+
+void ViewerGlTest::TearDown() {
+  setGlWindowSize(800, 800);
+  glDisable(GL_SCISSOR_TEST);
+  restoreViewerGlobals(saved_);
+  updateSurface();
+}
+
+}  // namespace support
