@@ -33,13 +33,19 @@ double planeValue(int plane, const double r[3]) {
 }
 
 // Position first, then direction, component by component: an order of the two ends of an
-// edge that does not depend on which triangle, or which way round, the edge is walked.
+// edge that does not depend on which triangle, or which way round, the edge is walked. The
+// positions decide without a branch on the data: the grid's edges run every way, so such a
+// branch would be mispredicted half the time.
 bool comesFirst(const SeamVertex& a, const SeamVertex& b) {
-  for (int c = 0; c < 3; ++c)
-    if (a.position[c] != b.position[c]) return a.position[c] < b.position[c];
-  for (int c = 0; c < 3; ++c)
-    if (a.direction[c] != b.direction[c]) return a.direction[c] < b.direction[c];
-  return false;
+  const double* p = a.position;
+  const double* q = b.position;
+  const bool equal0 = p[0] == q[0], equal1 = p[1] == q[1], equal2 = p[2] == q[2];
+  if (equal0 & equal1 & equal2) {
+    for (int c = 0; c < 3; ++c)
+      if (a.direction[c] != b.direction[c]) return a.direction[c] < b.direction[c];
+    return false;
+  }
+  return (p[0] < q[0]) | (equal0 & ((p[1] < q[1]) | (equal1 & (p[2] < q[2]))));
 }
 
 // Where the edge from p to q crosses a plane, written to `cut` and, unless null, to `twin`;
@@ -82,23 +88,28 @@ int clipByPlane(const SeamVertex* in, int count, int plane, double side, SeamVer
   return kept;
 }
 
-// The pieces of triangle (corners[tri[0]], corners[tri[1]], corners[tri[2]]) on the two
-// sides of a plane, which is the only plane cutting either face there: the parts of `face`
-// (where values, the corners' plane values signed for `face`, are >= 0) and of `other`,
-// those with 3 vertices or more, in that order; returns how many. The same vertices, in the
-// same order, as clipByPlane gives each face (or the triangle itself where nothing is cut
-// off), every cut computed once for both.
-int splitInTwo(const SeamVertex* corners, const int tri[3], const double* values, int face,
-               int other, SeamPiece pieces[2]) {
+// The pieces of the convex outline corners[outline[0]], ..., corners[outline[n - 1]] (a
+// triangle, or a quad that the plane crosses twice) on the two sides of a plane, which is the
+// only plane cutting either face there: the parts of `face` (where values, the corners' plane
+// values signed for `face`, are >= 0) and of `other`, those with 3 vertices or more, in that
+// order; returns how many. For a triangle, the same vertices in the same order as clipByPlane
+// gives each face (or the triangle itself where nothing is cut off), every cut computed once
+// for both.
+int splitInTwo(const SeamVertex* corners, const int* outline, int n, const double* values,
+               int face, int other, SeamPiece pieces[2]) {
   SeamPiece& near = pieces[0];
   SeamPiece& far = pieces[1];
   near.face = face;
   far.face = other;
   near.count = far.count = 0;
-  for (int i = 0; i < 3; ++i) {
-    const int a = tri[i], b = tri[i == 2 ? 0 : i + 1];
-    if (values[a] >= 0.0) near.vertices[near.count++] = corners[a];
-    if (-values[a] >= 0.0) far.vertices[far.count++] = corners[a];
+  for (int i = 0; i < n; ++i) {
+    const int a = outline[i], b = outline[i + 1 == n ? 0 : i + 1];
+    // Written always, kept where the corner is on the side: no branch on the data. Both
+    // pieces have room, each holding at most four corners and two cuts.
+    near.vertices[near.count] = corners[a];
+    near.count += values[a] >= 0.0;
+    far.vertices[far.count] = corners[a];
+    far.count += -values[a] >= 0.0;
     if ((values[a] > 0.0 && values[b] < 0.0) || (values[a] < 0.0 && values[b] > 0.0)) {
       crossing(corners[a], corners[b], values[a], values[b], &near.vertices[near.count++],
                &far.vertices[far.count++]);
@@ -177,23 +188,33 @@ Reach reachOf(const Sides* sides, int count) {
   return reach;
 }
 
+// The face and the other face that one plane alone parts, that plane being the only cut of
+// either, over corners on these sides; false where the case does not hold.
+bool lonePlane(const Reach& reach, int* face, int* other, int* plane) {
+  const unsigned rest = reach.faces & (reach.faces - 1);  // less the lowest face
+  if (rest == 0 || (rest & (rest - 1)) != 0) return false;
+  *face = __builtin_ctz(reach.faces);
+  *other = __builtin_ctz(rest);
+  const unsigned cuts = reach.cutsOf[*face];
+  if (cuts != reach.cutsOf[*other] || cuts == 0 || (cuts & (cuts - 1)) != 0) return false;
+  if (((kNeedAbove[*face] ^ kNeedAbove[*other]) & cuts) == 0) return false;
+  *plane = __builtin_ctz(cuts);
+  return true;
+}
+
 // The common case: two faces reached, on the two sides of one plane that is the only cut of
 // either. Then every triangle of these corners splits in two there, or lies on one side, as
 // the clipping would find: returns the pieces of the triangles (corner numbers, in turn),
 // or -1 where the case does not hold.
 int splitAtLonePlane(const SeamVertex* corners, int count, const Reach& reach,
                      const int (*triangles)[3], int triangleCount, SeamPiece* pieces) {
-  const unsigned rest = reach.faces & (reach.faces - 1);  // less the lowest face
-  if (rest == 0 || (rest & (rest - 1)) != 0) return -1;
-  const int face = __builtin_ctz(reach.faces), other = __builtin_ctz(rest);
-  const unsigned plane = reach.cutsOf[face];
-  if (plane != reach.cutsOf[other] || plane == 0 || (plane & (plane - 1)) != 0) return -1;
-  if (((kNeedAbove[face] ^ kNeedAbove[other]) & plane) == 0) return -1;
+  int face, other, plane;
+  if (!lonePlane(reach, &face, &other, &plane)) return -1;
   double values[4];
-  sideValues(corners, count, __builtin_ctz(plane), face, values);
+  sideValues(corners, count, plane, face, values);
   int made = 0;
   for (int t = 0; t < triangleCount; ++t)
-    made += splitInTwo(corners, triangles[t], values, face, other, pieces + made);
+    made += splitInTwo(corners, triangles[t], 3, values, face, other, pieces + made);
   return made;
 }
 
@@ -234,6 +255,45 @@ int splitTriangle(const SeamVertex triangle[3], const Sides sides[3],
   return count;
 }
 
+// The quad of corners 0..3 (strip order) cut whole, by the plane between `face` and `other`
+// (faces of different axes), into a piece of each: fewer and larger pieces than its two
+// triangles give. It holds where the outline meets the plane at two points or fewer, and the
+// pieces' vertices keep within their faces' other bounds, which by convexity then hold over
+// the pieces. Returns the pieces (one or two), or -1 where this does not hold.
+int splitQuadBetween(const SeamVertex corners[4], int face, int other, SeamPiece pieces[2]) {
+  const int a = face / 2, b = other / 2, c = 3 - a - b;
+  const double sa = face % 2 ? 1.0 : -1.0, sb = other % 2 ? 1.0 : -1.0;
+  // The same bits, up to sign, as the clipping's planeValue of this plane: the edges this
+  // shares with quads cut by the triangles are cut at the same points.
+  double values[4];
+  for (int i = 0; i < 4; ++i) values[i] = sa * corners[i].direction[a] - sb * corners[i].direction[b];
+  // The outline in the strip's winding. The two pieces share the points of the outline on
+  // the plane (corners on it, and cuts): with two or fewer of them, the pieces are the two
+  // sides of one chord; with more, they would overlap or fall apart, and the triangles take
+  // the quad.
+  static const int kOutline[4] = {0, 1, 3, 2};
+  int onPlane = 0;
+  for (int i = 0; i < 4; ++i) {
+    const double here = values[kOutline[i]], next = values[kOutline[(i + 1) & 3]];
+    onPlane += (here == 0.0) + ((here > 0.0 && next < 0.0) || (here < 0.0 && next > 0.0));
+  }
+  if (onPlane > 2) return -1;
+  const int made = splitInTwo(corners, kOutline, 4, values, face, other, pieces);
+  bool inside = true;
+  for (int p = 0; p < made; ++p) {
+    const SeamPiece& piece = pieces[p];
+    const int own = piece.face / 2;
+    const double sign = piece.face % 2 ? 1.0 : -1.0;
+    for (int v = 0; v < piece.count; ++v) {
+      const double* r = piece.vertices[v].direction;
+      // Beyond the other half of the two faces' border (the opposite face of either), or
+      // beyond the third axis.
+      inside &= (sa * r[a] + sb * r[b] >= 0.0) & (sign * r[own] >= std::fabs(r[c]));
+    }
+  }
+  return inside && made > 0 ? made : -1;
+}
+
 }  // namespace
 
 int splitTriangleByFace(const SeamVertex triangle[3], SeamPiece pieces[kFaceCount]) {
@@ -258,28 +318,40 @@ int splitQuadByFace(int k, int l, const float d[3], SeamPiece pieces[kMaxQuadPie
   // All four reflections first: stores into the corners between them would make the
   // compiler reload the normals, and put the four in a row.
   float r[4][3];
-  bool finite = true;
-  for (int c = 0; c < 4; ++c) {
-    reflectView(surfaceNormals[k - 1 + (c & 1)][l + (c >> 1)], d, r[c]);
-    // Zero times an infinity or a NaN is NaN, unequal to zero.
-    finite &= (r[c][0] * 0.0f == 0.0f) & (r[c][1] * 0.0f == 0.0f) & (r[c][2] * 0.0f == 0.0f);
-  }
-  if (!finite) return 0;
+  for (int c = 0; c < 4; ++c) reflectView(surfaceNormals[k - 1 + (c & 1)][l + (c >> 1)], d, r[c]);
   // Corners in strip order: (k-1, l), (k, l), (k-1, l+1), (k, l+1).
   SeamVertex corners[4];
-  Sides sides[4];
+  double sums[4];
   for (int c = 0; c < 4; ++c) {
     const double* position = surfacePoints[k - 1 + (c & 1)][l + (c >> 1)];
     for (int i = 0; i < 3; ++i) {
       corners[c].position[i] = position[i];
       corners[c].direction[i] = r[c][i];
     }
-    sides[c] = sidesOf(corners[c].direction);
+    sums[c] = (corners[c].direction[0] + corners[c].direction[1]) + corners[c].direction[2];
   }
+  // Finite floats cannot overflow a double sum: the sum is finite just where all twelve are.
+  const double sum = (sums[0] + sums[1]) + (sums[2] + sums[3]);
+  if (!(sum - sum == 0.0)) return 0;
+  // Corners on two faces side by side, as texFaces has them: most straddling quads.
+  const unsigned char faces[4] = {texFaces[k - 1][l], texFaces[k][l], texFaces[k - 1][l + 1],
+                                  texFaces[k][l + 1]};
+  int other = faces[0];
+  for (int c = 1; c < 4; ++c)
+    if (faces[c] != faces[0]) other = faces[c];
+  bool twoFaces = faces[0] / 2 != other / 2;
+  for (int c = 1; c < 4; ++c) twoFaces &= faces[c] == faces[0] || faces[c] == other;
+  if (twoFaces) {
+    const int cut = splitQuadBetween(corners, faces[0], other, pieces);
+    if (cut >= 0) return cut;
+  }
+  Sides sides[4];
+  for (int c = 0; c < 4; ++c) sides[c] = sidesOf(corners[c].direction);
+  const Reach reach = reachOf(sides, 4);
   int triangles[2][3];
   quadTriangles(k, l, triangles);
   // One plane alone parting two faces over the whole quad parts them in either triangle.
-  const int split = splitAtLonePlane(corners, 4, reachOf(sides, 4), triangles, 2, pieces);
+  const int split = splitAtLonePlane(corners, 4, reach, triangles, 2, pieces);
   if (split >= 0) return split;
   int count = 0;
   for (const int* tri : triangles) {

@@ -7,6 +7,10 @@
 #include <cstdint>  // std::uint64_t
 #include <cstring>  // std::memcpy
 
+#if defined(__SSE2__)
+#include <emmintrin.h>  // the reciprocals of pieceTexCoords
+#endif
+
 #include "app/state.h"
 #include "render/mirror.h"  // kFaceRules
 
@@ -68,40 +72,89 @@ int splitTriangleByFace(const SeamVertex triangle[3], SeamPiece pieces[kFaceCoun
 // texFaces: then along 1 to 2, (0, 1, 2) and (1, 3, 2), so that one triangle holds one face.
 void quadTriangles(int k, int l, int triangles[2][3]);
 
-// The pieces of the quad [k][l] as the two triangles of quadTriangles: positions from
-// surfacePoints, directions as reflectView gives them for view direction d. The pieces are
-// the first triangle's, then the second's, each as splitTriangleByFace gives them. Returns
+// The pieces of the quad [k][l]: positions from surfacePoints, directions as reflectView
+// gives them for view direction d. Where its corners lie on two faces of different axes by
+// texFaces, and the outline meets the plane between them at two points or fewer (corners on
+// it, or cuts), with every vertex of the two sides within its face's other bounds, the quad
+// is cut whole along that chord: one piece a face, each a convex polygon in the strip's
+// winding (corners 0, 1, 3, 2). Otherwise the pieces are those of the two triangles of
+// quadTriangles, the first's then the second's, as splitTriangleByFace gives them. Returns
 // their number, 0 when a corner's reflection is not finite.
 int splitQuadByFace(int k, int l, const float d[3], SeamPiece pieces[kMaxQuadPieces]);
 
-// v held between lo and hi; their middle when the two have crossed. Half the vertices of
-// the pieces lie on a border and are held, so the two bounds are selects, not branches.
-inline double holdInside(double v, double lo, double hi) {
-  if (lo > hi) return 0.5 * (lo + hi);
-  const double raised = v < lo ? lo : v;
-  return raised > hi ? hi : raised;
+// A face's cell as the coordinates of its pieces' vertices need it, worked out once a piece:
+// the rule of kFaceRules, and the cell less a margin on each side.
+struct PieceCell {
+  int axis, aAxis, bAxis;  // the face's axis, and the axes of s and t
+  double sign[2];          // the rule's signs of s and t
+  double lo[2];            // the cell's low corner
+  double halfSpan[2];      // half the cell's width and height
+  double low[2], high[2];  // the cell less the margins: where coordinates are held
+  double middle[2];        // the cell's middle
+};
+
+inline PieceCell pieceCell(int face, double marginS, double marginT) {
+  const FaceRule& rule = kFaceRules[face];
+  PieceCell cell = {rule.axis,
+                    rule.aAxis,
+                    rule.bAxis,
+                    {rule.aSign, rule.bSign},
+                    {rule.sLo, rule.tLo},
+                    {(rule.sHi - rule.sLo) * 0.5, (rule.tHi - rule.tLo) * 0.5},
+                    {rule.sLo + marginS, rule.tLo + marginT},
+                    {rule.sHi - marginS, rule.tHi - marginT},
+                    {0.5 * (rule.sLo + rule.sHi), 0.5 * (rule.tLo + rule.tHi)}};
+  for (int i = 0; i < 2; ++i)
+    if (cell.low[i] > cell.high[i]) cell.low[i] = cell.high[i] = cell.middle[i];
+  return cell;
+}
+
+// Coordinates of one direction in the cell, `inverse` being 1 / |direction[cell.axis]|: the
+// mapping's rule with one reciprocal for both quotients (a piece's coordinates need not match
+// any sample's bits), held between low and high; the middle where the axis component is 0.
+inline void cellTexCoord(const PieceCell& cell, const double direction[3], double inverse,
+                         double st[2]) {
+  if (direction[cell.axis] == 0.0) {
+    st[0] = cell.middle[0];
+    st[1] = cell.middle[1];
+    return;
+  }
+  const double quotient[2] = {direction[cell.aAxis] * inverse, direction[cell.bAxis] * inverse};
+  for (int i = 0; i < 2; ++i) {
+    // halfSpan * (a + 1) is the same bits as (span * (a + 1)) * 0.5: halving is exact.
+    const double v = cell.halfSpan[i] * (cell.sign[i] * quotient[i] + 1.0) + cell.lo[i];
+    const double raised = v < cell.low[i] ? cell.low[i] : v;
+    st[i] = raised > cell.high[i] ? cell.high[i] : raised;
+  }
 }
 
 // Atlas coordinates of a piece's vertex by its face's rule in kFaceRules, held marginS and
 // marginT inside that cell (the cell's middle where it is narrower than two margins, or
-// where the direction has no component along the face's axis). Inline: every vertex of
-// every piece needs it, every frame.
+// where the direction has no component along the face's axis).
 inline void pieceTexCoord(int face, const double direction[3], double marginS, double marginT,
                           double st[2]) {
-  const FaceRule& rule = kFaceRules[face];
-  const double major = std::fabs(direction[rule.axis]);
-  if (major == 0.0) {
-    st[0] = 0.5 * (rule.sLo + rule.sHi);
-    st[1] = 0.5 * (rule.tLo + rule.tHi);
-  } else {
-    // The mapping's rule with one reciprocal for both quotients: a piece's coordinates need
-    // not match any sample's bits.
-    const double inverse = 1.0 / major;
-    const double a = rule.aSign * direction[rule.aAxis] * inverse;
-    const double b = rule.bSign * direction[rule.bAxis] * inverse;
-    st[0] = (rule.sHi - rule.sLo) * (a + 1.0) * 0.5 + rule.sLo;
-    st[1] = (rule.tHi - rule.tLo) * (b + 1.0) * 0.5 + rule.tLo;
+  const PieceCell cell = pieceCell(face, marginS, marginT);
+  cellTexCoord(cell, direction, 1.0 / std::fabs(direction[cell.axis]), st);
+}
+
+// pieceTexCoord of every vertex of a piece, the same bits, into st[0 .. piece.count - 1]: the
+// cell worked out once, and the reciprocals two at a time where SSE2 is there, since the
+// divisions are most of the work. Inline: every piece needs it, every frame.
+inline void pieceTexCoords(const SeamPiece& piece, double marginS, double marginT,
+                           double st[][2]) {
+  const PieceCell cell = pieceCell(piece.face, marginS, marginT);
+  for (int v = 0; v < piece.count; v += 2) {
+    const double* r0 = piece.vertices[v].direction;
+    const double* r1 = piece.vertices[v + 1 < piece.count ? v + 1 : v].direction;
+    double inverse[2];
+#if defined(__SSE2__)
+    const __m128d majors = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_set_pd(r1[cell.axis], r0[cell.axis]));
+    _mm_storeu_pd(inverse, _mm_div_pd(_mm_set1_pd(1.0), majors));
+#else
+    inverse[0] = 1.0 / std::fabs(r0[cell.axis]);
+    inverse[1] = 1.0 / std::fabs(r1[cell.axis]);
+#endif
+    cellTexCoord(cell, r0, inverse[0], st[v]);
+    if (v + 1 < piece.count) cellTexCoord(cell, r1, inverse[1], st[v + 1]);
   }
-  st[0] = holdInside(st[0], rule.sLo + marginS, rule.sHi - marginS);
-  st[1] = holdInside(st[1], rule.tLo + marginT, rule.tHi - marginT);
 }
