@@ -272,11 +272,15 @@ int splitQuadBetween(const SeamVertex corners[4], int face, int other, SeamPiece
   // sides of one chord; with more, they would overlap or fall apart, and the triangles take
   // the quad.
   static const int kOutline[4] = {0, 1, 3, 2};
-  int onPlane = 0;
-  for (int i = 0; i < 4; ++i) {
-    const double here = values[kOutline[i]], next = values[kOutline[(i + 1) & 3]];
-    onPlane += (here == 0.0) + ((here > 0.0 && next < 0.0) || (here < 0.0 && next > 0.0));
-  }
+  // Bit i for outline point i: above and below the plane; a cut where one bit and the next
+  // point's other bit are set.
+  const unsigned above = (values[0] > 0.0) | (values[1] > 0.0) << 1 | (values[3] > 0.0) << 2 |
+                         (values[2] > 0.0) << 3;
+  const unsigned below = (values[0] < 0.0) | (values[1] < 0.0) << 1 | (values[3] < 0.0) << 2 |
+                         (values[2] < 0.0) << 3;
+  const auto nextOf = [](unsigned bits) { return (bits >> 1 | bits << 3) & 0xFu; };
+  const unsigned cuts = (above & nextOf(below)) | (below & nextOf(above));
+  const int onPlane = __builtin_popcount(~(above | below) & 0xFu) + __builtin_popcount(cuts);
   if (onPlane > 2) return -1;
   const int made = splitInTwo(corners, kOutline, 4, values, face, other, pieces);
   bool inside = true;
