@@ -282,9 +282,18 @@ int splitQuadBetween(const SeamVertex corners[4], int face, int other, SeamPiece
   const unsigned cuts = (above & nextOf(below)) | (below & nextOf(above));
   const int onPlane = __builtin_popcount(~(above | below) & 0xFu) + __builtin_popcount(cuts);
   if (onPlane > 2) return -1;
+  // Corners with 2 |r_c| <= sa r_a + sb r_b lie in a convex wedge (two half-spaces) that
+  // holds the cuts too, where sa r_a = sb r_b, so that both faces' bounds hold there; and
+  // each corner on its own side of the plane is then within its face. Near a cube corner
+  // the wedge is too narrow, and the pieces' vertices are checked one by one.
+  bool wedge = true;
+  for (int i = 0; i < 4; ++i) {
+    const double* r = corners[i].direction;
+    wedge &= sa * r[a] + sb * r[b] >= 2.0 * std::fabs(r[c]);
+  }
   const int made = splitInTwo(corners, kOutline, 4, values, face, other, pieces);
   bool inside = true;
-  for (int p = 0; p < made; ++p) {
+  for (int p = 0; p < made && !wedge; ++p) {
     const SeamPiece& piece = pieces[p];
     const int own = piece.face / 2;
     const double sign = piece.face % 2 ? 1.0 : -1.0;

@@ -8,7 +8,7 @@
 #include <cstring>  // std::memcpy
 
 #if defined(__SSE2__)
-#include <emmintrin.h>  // the reciprocals of pieceTexCoords
+#include <emmintrin.h>  // pieces' coordinates, two numbers at a time
 #endif
 
 #include "app/state.h"
@@ -112,6 +112,7 @@ inline PieceCell pieceCell(int face, double marginS, double marginT) {
 // Coordinates of one direction in the cell, `inverse` being 1 / |direction[cell.axis]|: the
 // mapping's rule with one reciprocal for both quotients (a piece's coordinates need not match
 // any sample's bits), held between low and high; the middle where the axis component is 0.
+// s and t side by side where SSE2 is there: the same operations, in the same order.
 inline void cellTexCoord(const PieceCell& cell, const double direction[3], double inverse,
                          double st[2]) {
   if (direction[cell.axis] == 0.0) {
@@ -119,13 +120,23 @@ inline void cellTexCoord(const PieceCell& cell, const double direction[3], doubl
     st[1] = cell.middle[1];
     return;
   }
+  // halfSpan * (a + 1) is the same bits as (span * (a + 1)) * 0.5: halving is exact.
+#if defined(__SSE2__)
+  const __m128d quotient =
+      _mm_mul_pd(_mm_set_pd(direction[cell.bAxis], direction[cell.aAxis]), _mm_set1_pd(inverse));
+  const __m128d v = _mm_add_pd(
+      _mm_mul_pd(_mm_loadu_pd(cell.halfSpan),
+                 _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(cell.sign), quotient), _mm_set1_pd(1.0))),
+      _mm_loadu_pd(cell.lo));
+  _mm_storeu_pd(st, _mm_min_pd(_mm_max_pd(v, _mm_loadu_pd(cell.low)), _mm_loadu_pd(cell.high)));
+#else
   const double quotient[2] = {direction[cell.aAxis] * inverse, direction[cell.bAxis] * inverse};
   for (int i = 0; i < 2; ++i) {
-    // halfSpan * (a + 1) is the same bits as (span * (a + 1)) * 0.5: halving is exact.
     const double v = cell.halfSpan[i] * (cell.sign[i] * quotient[i] + 1.0) + cell.lo[i];
     const double raised = v < cell.low[i] ? cell.low[i] : v;
     st[i] = raised > cell.high[i] ? cell.high[i] : raised;
   }
+#endif
 }
 
 // Atlas coordinates of a piece's vertex by its face's rule in kFaceRules, held marginS and
