@@ -59,8 +59,9 @@ void computeTexCoords();
 // GL_QUAD_STRIP with their texCoords; nothing when lFirst == lEnd. Sets no GL state.
 void drawQuadStrip(int k, int lFirst, int lEnd);
 
-// Recomputes texCoords, then draws the patch with GL_TEXTURE_2D enabled over the bound atlas:
-// quads whose corners share a face in quad strips, each other quad as the pieces that every
-// face's region holds of it, so that no fragment reads a cell its reflection does not point
-// to. Sets no colour, normal, matrix or binding; leaves GL_TEXTURE_2D disabled.
+// Recomputes texCoords and texFaces, then draws the patch with GL_TEXTURE_2D enabled over the
+// bound atlas, row by row: quads whose corners share a face in quad strips, then the row's
+// other quads as the pieces that every face's region holds of them, in one GL_TRIANGLES, so
+// that no fragment reads a cell its reflection does not point to. Sets no colour, normal,
+// matrix or binding; leaves GL_TEXTURE_2D disabled.
 void drawMirrorPatch();
