@@ -1,7 +1,8 @@
-// Cutting the mirror's face-straddling triangles into one-face pieces: a Sutherland-Hodgman
-// clip of each triangle, in reflection-direction space, by the planes that bound a face's
-// region, for every face the triangle reaches; where one plane alone parts two faces, one
-// walk round the triangle gives both pieces. Double precision throughout.
+// Cutting the mirror's face-straddling quads into one-face pieces, in reflection-direction
+// space: a quad on two faces side by side is cut whole along the plane between them where
+// that is safe; any other is taken as two triangles, each clipped (Sutherland-Hodgman) by the
+// planes that bound a face's region, for every face it reaches, with one walk round it where
+// one plane alone parts two faces. Double precision throughout.
 #include "render/seams.h"
 
 #include <cmath>
