@@ -109,10 +109,10 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
       {"two numbers", good3 + "1 2\n", {"f.net"}, 1, "f.net:4: expected 3 numbers, found 2"},
       {"four numbers", good3 + "1 2 3 4\n", {"f.net"}, 1, "f.net:4: expected 3 numbers, found 4"},
       {"words", good3 + "one two three\n", {"f.net"}, 1, "f.net:4: expected a number, found \"one\""},
-      {"trailing junk", good3 + "1 2 3 # x\n", {"f.net"}, 1, "f.net:4: unexpected \"#\" after 3 numbers"},
+      {"trailing junk", good3 + "1 2 3 x # y\n", {"f.net"}, 1, "f.net:4: unexpected \"x\" after 3 numbers"},
       {"empty", "", {"f.net"}, 1, "f.net:1: expected 16 points, found 0"},
       {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0", 9), {"f.net"}, 1, "f.net:1: not a text file (byte 0x7f)"},
-      {"a directory", "/", {"f.net"}, 1, "f.net:1: cannot read: Is a directory"},
+      {"a directory", "/", {"f.net"}, 1, "f.net: cannot read: Is a directory"},
       {"two arguments", "", {"a.net", "b.net"}, 2, "usage: patchlume [NET]"},
       {"an option", "", {"-x"}, 2, "usage: patchlume [NET]"},
   };
