@@ -135,7 +135,12 @@ bool replaceFile(const char* path, const char* data, std::size_t size, char* rea
   struct stat info;
   const bool exists = stat(target, &info) == 0;
   if (exists && S_ISDIR(info.st_mode)) return failWith(EISDIR, reason, reasonCapacity);
-  const bool replacing = exists && S_ISREG(info.st_mode);
+  // A FIFO or a device under the name is no file of ours to replace.
+  if (exists && !S_ISREG(info.st_mode)) {
+    std::snprintf(reason, reasonCapacity, "not a regular file");
+    return false;
+  }
+  const bool replacing = exists;
   // A rename would go round the file's own permissions.
   if (replacing && access(target, W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
     std::snprintf(reason, reasonCapacity, "file is read-only");

@@ -70,7 +70,7 @@ class KeptFile : public ::testing::Test {
     return stat(at(name).c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
   }
 
-  // With old.net holding "old\n" and one other entry beside it.
+  // With old.net holding "old\n" and two other entries beside it.
   bool failsPastFileSizeLimit() {
     ignoreFileSizeSignal();
     const rlimit limit = {1000, 1000};
@@ -78,7 +78,7 @@ class KeptFile : public ::testing::Test {
     const std::string big(5000, 'b');
     return !replaceFile(at("old.net").c_str(), big.data(), big.size(), reason, sizeof reason) &&
            std::strcmp(reason, std::strerror(EFBIG)) == 0 &&
-           e2e::readTextFile(at("old.net")) == "old\n" && e2e::listFiles(dir).size() == 2;
+           e2e::readTextFile(at("old.net")) == "old\n" && e2e::listFiles(dir).size() == 3;
   }
 
   std::string dir;
@@ -127,15 +127,17 @@ TEST_F(KeptFile, TheTemporaryIsSyncedBeforeItIsRenamedOrCopiedAndTheDirectoryAft
 TEST_F(KeptFile, FailedReplaceLeavesTheTargetAndNoTemporary) {
   put("old.net", "old\n");
   ASSERT_EQ(mkdir(at("in-the-way").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(at("fifo").c_str(), 0644), 0);
   const struct {
     const char* target;
-    int error;
-  } cases[] = {{"missing/new.net", ENOENT}, {"in-the-way", EISDIR}, {"old.net/new.net", ENOTDIR}};
+    const char* reason;
+  } cases[] = {{"missing/new.net", std::strerror(ENOENT)}, {"in-the-way", std::strerror(EISDIR)},
+               {"old.net/new.net", std::strerror(ENOTDIR)}, {"fifo", "not a regular file"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.target);
     EXPECT_FALSE(replaceFile(at(c.target).c_str(), "new\n", 4, reason, sizeof reason));
-    EXPECT_STREQ(reason, std::strerror(c.error));
-    EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"in-the-way", "old.net"}));
+    EXPECT_STREQ(reason, c.reason);
+    EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"fifo", "in-the-way", "old.net"}));
     EXPECT_TRUE(e2e::listFiles(at("in-the-way")).empty());
     EXPECT_EQ(e2e::readTextFile(at("old.net")), "old\n");
   }
@@ -172,6 +174,16 @@ TEST_F(KeptFile, ReadNetFileTellsMissingFromRefusedAndReadsGoodOnes) {
     EXPECT_STREQ(error.what, c.what);
     EXPECT_EQ(std::memcmp(read, grid, sizeof grid) == 0, c.result == 1);
   }
+}
+
+TEST_F(KeptFile, SaveNetFileKeepsTheLayoutOfTheNetOnDisk) {
+  std::string hand = "\xEF\xBB\xBF# mine\r\n", saved = hand;
+  for (int p = 0; p < 16; ++p) hand += "0 0 0 # p\r\n", saved += p < 15 ? "0 0 0 # p\r\n" : "0 0 0.5 # p\r\n";
+  put("hand.net", hand);
+  double grid[kGridSize][kGridSize][3] = {};
+  grid[3][3][2] = 0.5;
+  ASSERT_TRUE(saveNetFile(at("hand.net").c_str(), grid));
+  EXPECT_EQ(e2e::readTextFile(at("hand.net")), saved);
 }
 
 TEST(AppendFormatted, FillsToTheLastByteAndNoFurther) {
