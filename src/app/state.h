@@ -80,7 +80,7 @@ extern int atlasHeight;  // texels down the loaded atlas, 0 while none is loaded
 
 // Capture (written by saveScreenshot)
 extern int frameCounter;  // files written this run, and the number of the next one, 0..1000
-extern bool frameFailureTold;  // a failed frame was told on stderr since recording last started (reset by keyboard)
+extern bool frameFailureTold;  // a failed frame was told since recording started (keyboard resets)
 
 // Camera of the camera view (set by initScene, moved by cameraDrag)
 extern float cameraEye[3];     // eye position, world units

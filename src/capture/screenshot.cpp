@@ -47,9 +47,9 @@ int saveScreenshot() {
   const int w = windowWidth;
   const int h = windowHeight;
   const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3u;
-  // One spare byte so that an empty window still gets a buffer of its own.
   char name[32];
   screenshotName(frameCounter, name, sizeof name);
+  // One spare byte so that an empty window still gets a buffer of its own.
   unsigned char* pixels = static_cast<unsigned char*>(std::malloc(bytes + 1));
   if (pixels == nullptr) return tellFailure(name, ENOMEM);
 

@@ -133,14 +133,13 @@ bool replaceFile(const char* path, const char* data, std::size_t size, char* rea
   char target[kTempNameCapacity];
   if (!resolveLinks(path, target, sizeof target)) return failWith(errno, reason, reasonCapacity);
   struct stat info;
-  const bool exists = stat(target, &info) == 0;
-  if (exists && S_ISDIR(info.st_mode)) return failWith(EISDIR, reason, reasonCapacity);
+  const bool replacing = stat(target, &info) == 0;
+  if (replacing && S_ISDIR(info.st_mode)) return failWith(EISDIR, reason, reasonCapacity);
   // A FIFO or a device under the name is no file of ours to replace.
-  if (exists && !S_ISREG(info.st_mode)) {
+  if (replacing && !S_ISREG(info.st_mode)) {
     std::snprintf(reason, reasonCapacity, "not a regular file");
     return false;
   }
-  const bool replacing = exists;
   // A rename would go round the file's own permissions.
   if (replacing && access(target, W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
     std::snprintf(reason, reasonCapacity, "file is read-only");
@@ -203,7 +202,7 @@ bool replaceFile(const char* path, const char* data, std::size_t size, char* rea
 }
 
 bool writeKeptFile(const char* path, const char* data, std::size_t size, const char* verb) {
-  char reason[256];
+  char reason[kTempNameCapacity + 256];  // room for "cannot write in DIR: ..."
   if (!replaceFile(path, data, size, reason, sizeof reason)) {
     std::fprintf(stderr, "%s: %s\n", path, reason);
     return false;

@@ -126,7 +126,7 @@ std::size_t nextLine(const char* text, std::size_t length, std::size_t at, std::
   while (at < length && text[at] != '\n' && text[at] != '\r') ++at;
   *end = at;
   if (at < length && text[at] == '\r') ++at;
-  if (at < length && text[at] == '\n' && (at == *end || text[at - 1] == '\r')) ++at;
+  if (at < length && text[at] == '\n') ++at;
   return at;
 }
 

@@ -28,9 +28,9 @@ std::size_t formatNet(const double grid[kGridSize][kGridSize][3], char* text, st
 // Parses length bytes (no NUL needed). A UTF-8 byte-order mark first is skipped; lines end
 // at LF, CRLF or a lone CR; a '#' starts a comment to the end of its line. Lines blank but
 // for a comment are skipped; every other line must hold exactly three finite numbers of
-// magnitude at most 1e9, separated by spaces or tabs, and there must be 16 such lines. A NUL or other
-// control byte, a line over kNetMaxLineBytes or a text over kNetMaxBytes is refused. On
-// success fills grid and returns true; otherwise fills error and leaves grid alone.
+// magnitude at most 1e9, separated by spaces or tabs, and there must be 16 such lines. A
+// NUL or other control byte, a line over kNetMaxLineBytes or a text over kNetMaxBytes is
+// refused. On success fills grid and returns true; otherwise fills error and leaves grid alone.
 bool parseNet(const char* text, std::size_t length, double grid[kGridSize][kGridSize][3],
               NetError* error);
 
@@ -52,8 +52,8 @@ int readNetText(const char* path, char text[kNetMaxBytes + 1], std::size_t* leng
 int readNetFile(const char* path, double grid[kGridSize][kGridSize][3], NetError* error);
 
 // Saves the grid to path atomically, in the layout of the net the file holds now (see
-// formatNetLike), or as formatNet writes it when it holds none; prints "saved PATH" on stdout, or "PATH: reason" on
-// stderr and leaves the file as it was. Returns whether it saved.
+// formatNetLike), or as formatNet writes it when it holds none; prints "saved PATH" on
+// stdout, or "PATH: reason" on stderr and leaves the file as it was. Returns whether it saved.
 bool saveNetFile(const char* path, const double grid[kGridSize][kGridSize][3]);
 
 // The OBJ export's name beside the net file: the net file's extension (the last '.' of its
