@@ -2,6 +2,8 @@
 // is left is read and checked before the window opens, then start-up, callbacks, main loop.
 #include <GL/glut.h>
 
+#include <cstring>
+
 #include "app/shell.h"
 #include "app/state.h"
 #include "capture/screenshot.h"
@@ -17,6 +19,7 @@ int main(int argc, char** argv) {
   initScene();
   // After the initial grid, which a saved net then replaces.
   if (netFound > 0) setControlGrid(netGrid);
+  std::memcpy(savedControlPoints, controlPoints, sizeof savedControlPoints);
   registerCallbacks();
   glutMainLoop();
   return 0;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/state.h"
 #include "capture/screenshot.h"
@@ -43,7 +44,10 @@ bool takeNetArgument(int argc, char** argv) {
 int readStartNet(double grid[kGridSize][kGridSize][3]) {
   NetError error;
   const int found = readNetFile(netPath, grid, &error);
-  if (found < 0) std::fprintf(stderr, "%s:%d: %s\n", netPath, error.line, error.what);
+  if (found < 0 && error.line == 0) std::fprintf(stderr, "%s: %s\n", netPath, error.what);
+  if (found < 0 && error.line > 0) {
+    std::fprintf(stderr, "%s:%d: %s\n", netPath, error.line, error.what);
+  }
   return found;
 }
 
@@ -111,6 +115,10 @@ void reshape(int width, int height) {
 void keyboard(unsigned char key, int /*x*/, int /*y*/) {
   switch (key) {
     case 27:
+      // Nothing is written at the exit, but the loss is not silent.
+      if (std::memcmp(controlPoints, savedControlPoints, sizeof savedControlPoints) != 0) {
+        std::fprintf(stderr, "%s: unsaved changes not saved\n", netPath);
+      }
       std::exit(0);
     case 'a':
     case 'A':
@@ -119,10 +127,13 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/) {
     case 's':
     case 'S':
       recording = !recording;
+      if (recording) frameFailureTold = false;
       break;
     case 'w':
     case 'W':
-      saveNetFile(netPath, controlPoints);
+      if (saveNetFile(netPath, controlPoints)) {
+        std::memcpy(savedControlPoints, controlPoints, sizeof savedControlPoints);
+      }
       break;
     case 'o':
     case 'O':

@@ -9,7 +9,8 @@
 bool takeNetArgument(int argc, char** argv);
 
 // Reads netPath for the start: 1 grid filled, 0 no such file (start from the initial grid),
-// -1 refused after printing "NET:LINE: what is wrong" on stderr.
+// -1 refused after printing "NET:LINE: what is wrong" on stderr ("NET: what is wrong" when the
+// whole file is at fault).
 int readStartNet(double grid[kGridSize][kGridSize][3]);
 
 // Opens the window, sets the fixed GL state, builds the model, loads the atlas and sets the
@@ -32,7 +33,9 @@ void displayWith(void (*drawPatch)());
 // Stores the new drawing-area size (pixels) and the trackball radius; sets no GL state.
 void reshape(int width, int height);
 
-// Escape exits with status 0; a/A toggles the axes, s/S recording; w/W saves the net file,
+// Escape exits with status 0, first saying "NET: unsaved changes not saved" on stderr when
+// controlPoints differ from savedControlPoints; a/A toggles the axes, s/S recording (a start
+// lets the next failed frame be told again); w/W saves the net file (remembered when saved),
 // o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; every other key
 // only redraws.
 void keyboard(unsigned char key, int x, int y);

@@ -21,6 +21,8 @@ double dragStartPoint[3];
 const char* netPath = "patch.net";
 char objPath[kPathCapacity] = "patch.obj";
 
+double savedControlPoints[kGridSize][kGridSize][3];
+
 double controlPoints[kGridSize][kGridSize][3];
 int binomial[3];
 double bernstein[kSamples][4];
@@ -35,6 +37,7 @@ int atlasWidth = 0;
 int atlasHeight = 0;
 
 int frameCounter = 0;
+bool frameFailureTold = false;
 
 float cameraEye[3] = {0.0f, 0.0f, 1.0f};
 float cameraCenter[3] = {0.0f, 0.0f, 0.0f};

@@ -59,6 +59,9 @@ extern double dragStartPoint[3];  // the picked point at the press, meaningful w
 extern const char* netPath;          // the net file: the command line's NET, or "patch.net"
 extern char objPath[kPathCapacity];  // the OBJ export: netPath with its extension made ".obj"
 
+// Unsaved work (set by main once the start net is applied, and by the w key when a save succeeds)
+extern double savedControlPoints[kGridSize][kGridSize][3];  // the net as last read or saved
+
 // Bezier model (written by basis and tessellation, and by dragging)
 extern double controlPoints[kGridSize][kGridSize][3];  // [row i][column j][x, y, z], world units
 extern int binomial[3];                                // 1, 3, 3 once initBinomials ran
@@ -77,6 +80,7 @@ extern int atlasHeight;  // texels down the loaded atlas, 0 while none is loaded
 
 // Capture (written by saveScreenshot)
 extern int frameCounter;  // files written this run, and the number of the next one, 0..1000
+extern bool frameFailureTold;  // a failed frame was told since recording started (keyboard resets)
 
 // Camera of the camera view (set by initScene, moved by cameraDrag)
 extern float cameraEye[3];     // eye position, world units

@@ -19,7 +19,8 @@ void tgaHeader(int width, int height, unsigned char header[kTgaHeaderSize]);
 // sequence. Returns 0 when a file was written; 1 when nothing was: the limit is reached, the
 // buffer can't be allocated, the file can't be created, or a write or the close fails (the
 // partial file is then removed and frameCounter keeps its value, so the next frame tries the
-// same number). Leaves the pack alignment as it found it.
+// same number). A failure other than the limit is told as "NAME: reason" on stderr, once
+// while frameFailureTold is unset, which it then sets. Leaves the pack alignment as it found it.
 int saveScreenshot();
 
 // Makes a write past a file-size limit (RLIMIT_FSIZE) fail with EFBIG, which saveScreenshot

@@ -15,19 +15,48 @@
 namespace {
 
 constexpr std::size_t kTempNameCapacity = 4200;  // a path of PATH_MAX bytes and the suffix
+constexpr int kMaxLinks = 40;                    // symbolic links followed, as the kernel does
+constexpr char kTemporaryName[] = ".patchlume-XXXXXX";  // short, so any allowed name can be saved
 
 bool failWith(int error, char* reason, std::size_t capacity) {
   std::snprintf(reason, capacity, "%s", std::strerror(error));
   return false;
 }
 
-// "dir/.name.XXXXXX" for "dir/name", ".name.XXXXXX" for "name"; false when too long.
-bool temporaryTemplate(const char* path, char* name, std::size_t capacity) {
+// The length of what precedes the last component of path: up to and including its last '/'.
+int directoryLength(const char* path) {
   const char* slash = std::strrchr(path, '/');
-  const int dirLength = slash != nullptr ? static_cast<int>(slash - path + 1) : 0;
-  const char* base = path + dirLength;
-  const int written = std::snprintf(name, capacity, "%.*s.%s.XXXXXX", dirLength, path, base);
-  return written > 0 && static_cast<std::size_t>(written) < capacity;
+  return slash != nullptr ? static_cast<int>(slash - path + 1) : 0;
+}
+
+// Follows path through symbolic links to the name the data lives under, which need not exist
+// (a dangling link is saved through). False with errno on a loop or a name too long.
+bool resolveLinks(const char* path, char* target, std::size_t capacity) {
+  if (std::snprintf(target, capacity, "%s", path) >= static_cast<int>(capacity)) {
+    errno = ENAMETOOLONG;
+    return false;
+  }
+  for (int hops = 0;; ++hops) {
+    struct stat info;
+    if (lstat(target, &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+    char link[kTempNameCapacity];
+    const ssize_t n = readlink(target, link, sizeof link - 1);
+    if (n < 0) return false;
+    if (hops == kMaxLinks) {
+      errno = ELOOP;
+      return false;
+    }
+    link[n] = '\0';
+    // A relative link is read from the directory that holds it.
+    const int keep = link[0] == '/' ? 0 : directoryLength(target);
+    char next[kTempNameCapacity];
+    if (std::snprintf(next, sizeof next, "%.*s%s", keep, target, link) >=
+        static_cast<int>(sizeof next)) {
+      errno = ENAMETOOLONG;
+      return false;
+    }
+    std::snprintf(target, capacity, "%s", next);
+  }
 }
 
 // The directory whose entry the rename changed: what precedes the last '/', or ".".
@@ -56,6 +85,32 @@ bool writeAll(int fd, const char* data, std::size_t size) {
   return true;
 }
 
+// Overwrites the file at target (oldSize bytes now) with data, keeping its inode so that
+// every hard link sees the change. Blocks for longer contents are taken first, so that a full
+// disk or a size limit stops the save before a byte of the file has changed.
+bool overwriteInPlace(const char* target, const char* data, std::size_t size, off_t oldSize) {
+  const int fd = open(target, O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = true;
+  if (static_cast<off_t>(size) > oldSize) {
+    const int error = posix_fallocate(fd, 0, static_cast<off_t>(size));
+    if (error != 0) {
+      // The length may have grown before the allocation failed.
+      if (ftruncate(fd, oldSize) != 0) {
+        // Then only zeros were added past the old end; the old bytes are all there.
+      }
+      errno = error;
+      ok = false;
+    }
+  }
+  ok = ok && writeAll(fd, data, size) && ftruncate(fd, static_cast<off_t>(size)) == 0 &&
+       fsync(fd) == 0;
+  const int error = errno;
+  if (close(fd) != 0 && ok) return false;
+  errno = error;
+  return ok;
+}
+
 }  // namespace
 
 bool appendFormatted(char* text, std::size_t capacity, std::size_t* used, const char* format, ...) {
@@ -74,14 +129,33 @@ bool appendFormatted(char* text, std::size_t capacity, std::size_t* used, const 
 
 bool replaceFile(const char* path, const char* data, std::size_t size, char* reason,
                  std::size_t reasonCapacity) {
+  // Through links to the file itself, so that a link stays a link.
+  char target[kTempNameCapacity];
+  if (!resolveLinks(path, target, sizeof target)) return failWith(errno, reason, reasonCapacity);
+  struct stat info;
+  const bool replacing = stat(target, &info) == 0;
+  if (replacing && S_ISDIR(info.st_mode)) return failWith(EISDIR, reason, reasonCapacity);
+  // A FIFO or a device under the name is no file of ours to replace.
+  if (replacing && !S_ISREG(info.st_mode)) {
+    std::snprintf(reason, reasonCapacity, "not a regular file");
+    return false;
+  }
+  // A rename would go round the file's own permissions.
+  if (replacing && access(target, W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+    std::snprintf(reason, reasonCapacity, "file is read-only");
+    return false;
+  }
+  char dir[kTempNameCapacity];
+  directoryOf(target, dir, sizeof dir);
   char temporary[kTempNameCapacity];
-  if (!temporaryTemplate(path, temporary, sizeof temporary)) {
+  const int dirLength = directoryLength(target);
+  if (std::snprintf(temporary, sizeof temporary, "%.*s%s", dirLength, target, kTemporaryName) >=
+      static_cast<int>(sizeof temporary)) {
     return failWith(ENAMETOOLONG, reason, reasonCapacity);
   }
   // The replacement keeps the permissions of what it replaces; a new file gets the usual ones.
   mode_t mode = 0;
-  struct stat info;
-  if (stat(path, &info) == 0 && S_ISREG(info.st_mode)) {
+  if (replacing) {
     mode = info.st_mode & 07777;
   } else {
     const mode_t mask = umask(0);
@@ -89,19 +163,36 @@ bool replaceFile(const char* path, const char* data, std::size_t size, char* rea
     mode = 0666 & ~mask;
   }
   const int fd = mkostemp(temporary, O_CLOEXEC);
-  if (fd < 0) return failWith(errno, reason, reasonCapacity);
+  if (fd < 0) {
+    const int error = errno;
+    if (error != EACCES && error != EPERM && error != EROFS) {
+      return failWith(error, reason, reasonCapacity);
+    }
+    std::snprintf(reason, reasonCapacity, "cannot write in %s: %s", dir, std::strerror(error));
+    return false;
+  }
+  // Another's file stays theirs where that is allowed (it is for root); before the mode,
+  // which a change of owner may clear bits of.
+  if (replacing && fchown(fd, info.st_uid, info.st_gid) != 0) {
+    // Not allowed: the new file is the saver's, as a new file would be.
+  }
   bool ok = fchmod(fd, mode) == 0 && writeAll(fd, data, size) && fsync(fd) == 0;
   int error = errno;
   // The close can be the first to report a write the file system deferred.
   if (close(fd) != 0 && ok) ok = false, error = errno;
-  if (ok && rename(temporary, path) != 0) ok = false, error = errno;
+  if (ok && replacing && info.st_nlink > 1) {
+    // Hard links share the inode a rename would split off: the whole new contents are safe
+    // in the temporary, then written into the file itself, which the temporary then leaves.
+    if (!overwriteInPlace(target, data, size, info.st_size)) ok = false, error = errno;
+    unlink(temporary);
+  } else if (ok && rename(temporary, target) != 0) {
+    ok = false, error = errno;
+  }
   if (!ok) {
     unlink(temporary);
     return failWith(error, reason, reasonCapacity);
   }
   // Until the directory is synced the rename itself may not survive a crash.
-  char dir[kTempNameCapacity];
-  directoryOf(path, dir, sizeof dir);
   const int dirFd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd < 0) return failWith(errno, reason, reasonCapacity);
   ok = fsync(dirFd) == 0;
@@ -111,7 +202,7 @@ bool replaceFile(const char* path, const char* data, std::size_t size, char* rea
 }
 
 bool writeKeptFile(const char* path, const char* data, std::size_t size, const char* verb) {
-  char reason[256];
+  char reason[kTempNameCapacity + 256];  // room for "cannot write in DIR: ..."
   if (!replaceFile(path, data, size, reason, sizeof reason)) {
     std::fprintf(stderr, "%s: %s\n", path, reason);
     return false;

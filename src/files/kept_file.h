@@ -10,11 +10,17 @@
 bool appendFormatted(char* text, std::size_t capacity, std::size_t* used, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
-// Replaces path with the size bytes of data: a temporary in the same directory, written,
-// flushed and synced, given the mode of the file it replaces (or 0666 less the umask), then
-// renamed over path, and the directory synced. On failure the temporary is removed, path is
-// as before (unless only the directory sync failed: the new file is then in place), and the
-// reason (strerror's text) is written into reason. Returns whether it succeeded.
+// Replaces path with the size bytes of data. Symbolic links are followed to the file they
+// name (created there when missing), so a link stays a link. The data goes into a temporary
+// ".patchlume-XXXXXX" in that file's directory, written, flushed and synced, given the mode
+// (and, where allowed, the owner) of the file it replaces (or 0666 less the umask); it is then
+// renamed over the file, or, for a file with several hard links, written into the file
+// itself and removed; then the directory is synced. A file access(W_OK) calls read-only is
+// refused ("file is read-only"), as are a name that is no regular file ("not a regular
+// file") and a directory that refuses the temporary ("cannot write in DIR: reason");
+// otherwise the reason is strerror's text. On failure the temporary is
+// removed and path is as before (unless only the directory sync failed: the new file is then
+// in place). Returns whether it succeeded.
 bool replaceFile(const char* path, const char* data, std::size_t size, char* reason,
                  std::size_t reasonCapacity);
 

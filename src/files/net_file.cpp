@@ -24,7 +24,7 @@ constexpr std::size_t kQuotedToken = 16;  // bytes of a bad token shown in a mes
 
 enum NumberKind { kNumber, kNotANumber, kNotFinite, kTooLarge };
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool fail(NetError* error, int line, const char* format, ...) __attribute__((format(printf, 3, 4)));
@@ -115,11 +115,36 @@ bool parsePoint(const char* s, std::size_t n, int line, double point[3], NetErro
   return found == 3 || fail(error, line, "expected 3 numbers, found %d", found);
 }
 
-// 1 + the newlines before byte `end`: the line that byte is on.
+// Bytes of the UTF-8 byte-order mark some editors put first: 3, or 0 without one.
+std::size_t bomLength(const char* text, std::size_t length) {
+  return length >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+}
+
+// The line that begins at `at`: its text ends at *end, before its line end (LF, CRLF or a
+// lone CR); returns where the next line begins.
+std::size_t nextLine(const char* text, std::size_t length, std::size_t at, std::size_t* end) {
+  while (at < length && text[at] != '\n' && text[at] != '\r') ++at;
+  *end = at;
+  if (at < length && text[at] == '\r') ++at;
+  if (at < length && text[at] == '\n') ++at;
+  return at;
+}
+
+// 1 + the line ends before byte `end`: the line that byte is on.
 int lineAt(const char* text, std::size_t end) {
   int line = 1;
-  for (std::size_t i = 0; i < end; ++i) line += text[i] == '\n';
+  for (std::size_t at = 0, stop = 0; (at = nextLine(text, end, at, &stop)) > stop;) ++line;
   return line;
+}
+
+// Where the three numbers of a point line end: past its third token, before what follows.
+std::size_t pointEnd(const char* s, std::size_t n) {
+  std::size_t i = 0;
+  for (int token = 0; token < 3; ++token) {
+    while (i < n && isBlank(s[i])) ++i;
+    while (i < n && !isBlank(s[i]) && s[i] != '#') ++i;
+  }
+  return i;
 }
 
 }  // namespace
@@ -149,23 +174,24 @@ bool parseNet(const char* text, std::size_t length, double grid[kGridSize][kGrid
   double points[kNetPoints][3];
   int count = 0;
   int line = 0;
-  for (std::size_t at = 0; at < length;) {
+  for (std::size_t at = bomLength(text, length), end = 0; at < length;) {
     ++line;
-    std::size_t end = at;
-    while (end < length && text[end] != '\n') ++end;
+    const std::size_t next = nextLine(text, length, at, &end);
     const char* s = text + at;
-    const std::size_t n = end - at;
-    at = end + 1;
+    std::size_t n = end - at;
+    at = next;
     if (n > kNetMaxLineBytes) return fail(error, line, "line longer than %zu bytes", kNetMaxLineBytes);
     for (std::size_t i = 0; i < n; ++i) {
       const unsigned char c = static_cast<unsigned char>(s[i]);
-      if ((c < 0x20 && c != '\t' && c != '\r') || c == 0x7f) {
+      if ((c < 0x20 && c != '\t') || c == 0x7f) {
         return fail(error, line, "not a text file (byte 0x%02x)", c);
       }
     }
+    const char* comment = static_cast<const char*>(std::memchr(s, '#', n));
+    if (comment != nullptr) n = static_cast<std::size_t>(comment - s);
     std::size_t first = 0;
     while (first < n && isBlank(s[first])) ++first;
-    if (first == n || s[first] == '#') continue;
+    if (first == n) continue;
     if (count == kNetPoints) return fail(error, line, "more than 16 points");
     if (!parsePoint(s, n, line, points[count], error)) return false;
     ++count;
@@ -179,35 +205,83 @@ bool parseNet(const char* text, std::size_t length, double grid[kGridSize][kGrid
   return true;
 }
 
-int readNetFile(const char* path, double grid[kGridSize][kGridSize][3], NetError* error) {
+int readNetText(const char* path, char text[kNetMaxBytes + 1], std::size_t* length,
+                NetError* error) {
   // Non-blocking, so that a FIFO under the name can't hold up the start.
   const int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     if (errno == ENOENT) return 0;
-    fail(error, 1, "cannot read: %s", std::strerror(errno));
+    fail(error, 0, "cannot read: %s", std::strerror(errno));
     return -1;
   }
   struct stat info;
-  bool ok = fstat(fd, &info) == 0 || fail(error, 1, "cannot read: %s", std::strerror(errno));
-  if (ok && S_ISDIR(info.st_mode)) ok = fail(error, 1, "cannot read: %s", std::strerror(EISDIR));
-  if (ok && !S_ISREG(info.st_mode)) ok = fail(error, 1, "not a regular file");
+  bool ok = fstat(fd, &info) == 0 || fail(error, 0, "cannot read: %s", std::strerror(errno));
+  if (ok && S_ISDIR(info.st_mode)) ok = fail(error, 0, "cannot read: %s", std::strerror(EISDIR));
+  if (ok && !S_ISREG(info.st_mode)) ok = fail(error, 0, "not a regular file");
   // One byte more than a net file may have, so that parseNet sees an oversized one as such.
-  char text[kNetMaxBytes + 1];
-  std::size_t length = 0;
-  while (ok && length < sizeof text) {
-    const ssize_t n = read(fd, text + length, sizeof text - length);
+  *length = 0;
+  while (ok && *length < kNetMaxBytes + 1) {
+    const ssize_t n = read(fd, text + *length, kNetMaxBytes + 1 - *length);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = fail(error, lineAt(text, length), "cannot read: %s", std::strerror(errno));
+    if (n < 0) ok = fail(error, lineAt(text, *length), "cannot read: %s", std::strerror(errno));
     if (n <= 0) break;
-    length += static_cast<std::size_t>(n);
+    *length += static_cast<std::size_t>(n);
   }
   close(fd);
-  return ok && parseNet(text, length, grid, error) ? 1 : -1;
+  return ok ? 1 : -1;
+}
+
+int readNetFile(const char* path, double grid[kGridSize][kGridSize][3], NetError* error) {
+  char text[kNetMaxBytes + 1];
+  std::size_t length = 0;
+  const int found = readNetText(path, text, &length, error);
+  if (found <= 0) return found;
+  return parseNet(text, length, grid, error) ? 1 : -1;
+}
+
+std::size_t formatNetLike(const double grid[kGridSize][kGridSize][3], const char* previous,
+                          std::size_t previousLength, char* text, std::size_t capacity) {
+  double back[kGridSize][kGridSize][3];
+  NetError error;
+  if (!parseNet(previous, previousLength, back, &error)) return 0;
+  std::size_t used = 0;
+  int point = 0;
+  std::size_t at = bomLength(previous, previousLength);
+  bool ok = appendFormatted(text, capacity, &used, "%.*s", static_cast<int>(at), previous);
+  for (std::size_t end = 0; ok && at < previousLength;) {
+    const std::size_t next = nextLine(previous, previousLength, at, &end);
+    const char* s = previous + at;
+    const std::size_t n = end - at;
+    std::size_t first = 0;
+    while (first < n && isBlank(s[first])) ++first;
+    if (first == n || s[first] == '#') {
+      ok = appendFormatted(text, capacity, &used, "%.*s", static_cast<int>(next - at), s);
+    } else {
+      // The indentation, the numbers, then what followed them: a comment and the line end.
+      const double* p = grid[point / kGridSize][point % kGridSize];
+      const std::size_t rest = pointEnd(s, n);
+      ok = appendFormatted(text, capacity, &used, "%.*s%.17g %.17g %.17g%.*s",
+                           static_cast<int>(first), s, p[0], p[1], p[2],
+                           static_cast<int>(next - at - rest), s + rest);
+      ++point;
+    }
+    at = next;
+  }
+  // Longer numbers can push a line or the file past what a net may hold.
+  ok = ok && parseNet(text, used, back, &error) && std::memcmp(back, grid, sizeof back) == 0;
+  return ok ? used : 0;
 }
 
 bool saveNetFile(const char* path, const double grid[kGridSize][kGridSize][3]) {
-  char text[kNetTextCapacity];
-  const std::size_t length = formatNet(grid, text, sizeof text);
+  char previous[kNetMaxBytes + 1];
+  std::size_t previousLength = 0;
+  NetError error;
+  char text[kNetMaxBytes + kNetTextCapacity];
+  std::size_t length = 0;
+  if (readNetText(path, previous, &previousLength, &error) > 0) {
+    length = formatNetLike(grid, previous, previousLength, text, sizeof text);
+  }
+  if (length == 0) length = formatNet(grid, text, sizeof text);
   return writeKeptFile(path, text, length, "saved");
 }
 

@@ -5,15 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <ftw.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "files/net_file.h"
 #include "files/obj_file.h"
 #include "model/basis.h"
 #include "model/tessellation.h"
@@ -106,10 +111,10 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
       {"two numbers", good3 + "1 2\n", {"f.net"}, 1, "f.net:4: expected 3 numbers, found 2"},
       {"four numbers", good3 + "1 2 3 4\n", {"f.net"}, 1, "f.net:4: expected 3 numbers, found 4"},
       {"words", good3 + "one two three\n", {"f.net"}, 1, "f.net:4: expected a number, found \"one\""},
-      {"trailing junk", good3 + "1 2 3 # x\n", {"f.net"}, 1, "f.net:4: unexpected \"#\" after 3 numbers"},
+      {"trailing junk", good3 + "1 2 3 x # y\n", {"f.net"}, 1, "f.net:4: unexpected \"x\" after 3 numbers"},
       {"empty", "", {"f.net"}, 1, "f.net:1: expected 16 points, found 0"},
       {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0", 9), {"f.net"}, 1, "f.net:1: not a text file (byte 0x7f)"},
-      {"a directory", "/", {"f.net"}, 1, "f.net:1: cannot read: Is a directory"},
+      {"a directory", "/", {"f.net"}, 1, "f.net: cannot read: Is a directory"},
       {"two arguments", "", {"a.net", "b.net"}, 2, "usage: patchlume [NET]"},
       {"an option", "", {"-x"}, 2, "usage: patchlume [NET]"},
   };
@@ -216,6 +221,133 @@ TEST_F(KeepE2eTest, GlutOptionsGoFirstAndTheObjIsTheTessellationBesideTheNet) {
                            "Primitive Types:    triangles\n"}) {
     EXPECT_NE(report.find(line), std::string::npos) << line << " not in\n" << report;
   }
+}
+
+}  // namespace
+
+namespace {
+
+int toNobody(const char* name, const struct stat*, int, FTW*) {
+  const passwd* nobody = getpwnam("nobody");
+  return nobody != nullptr ? lchown(name, nobody->pw_uid, nobody->pw_gid) : -1;
+}
+
+// What the table below needs beyond the fixture: nets and the OBJ as the viewer writes them,
+// and every file of the working directory with its mode, links and contents.
+class TrustE2eTest : public KeepE2eTest {
+ protected:
+  void SetUp() override {
+    KeepE2eTest::SetUp();
+    initBinomials();
+    initBernstein();
+    initControlGrid();
+    initial = netText();
+    labels[initial] = "initial";
+    const double moved[3] = {-320.0, 800.0, -400.0};
+    std::memcpy(controlPoints[0][0], moved, sizeof moved);
+    updateSurface();
+    labels[netText()] = "dragged";
+    std::vector<char> text(kObjTextCapacity);
+    labels[std::string(text.data(), formatObj(surfacePoints, surfaceNormals, text.data(), text.size()))] = "obj";
+  }
+  static std::string netText() {
+    char text[kNetTextCapacity];
+    return std::string(text, formatNet(controlPoints, text, sizeof text));
+  }
+  void put(const std::string& name, mode_t mode) {
+    std::FILE* file = std::fopen(path(name).c_str(), "wb");
+    std::fputs(initial.c_str(), file);
+    std::fclose(file);
+    chmod(path(name).c_str(), mode);
+  }
+  // One line an entry under `under`: "name -> link", "name/ mode" or "name mode xLINKS what".
+  std::string listing(const std::string& under = "") {
+    std::string out;
+    for (const std::string& name : e2e::listFiles(path(under))) {
+      const std::string rel = under + name;
+      struct stat info;
+      if (rel == "stdout.txt" || rel == "stderr.txt" || lstat(path(rel).c_str(), &info) != 0) continue;
+      char mode[8], link[4096];
+      std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+      if (S_ISLNK(info.st_mode)) {
+        out += rel + " -> " + std::string(link, readlink(path(rel).c_str(), link, sizeof link)) + "\n";
+      } else if (S_ISDIR(info.st_mode)) {
+        out += rel + "/ " + mode + "\n" + listing(rel + "/");
+      } else {
+        const std::string text = e2e::readTextFile(path(rel));
+        const std::string what = labels.count(text) ? labels[text] : std::to_string(text.size()) + " bytes";
+        out += rel + " " + mode + " x" + std::to_string(info.st_nlink) + " " + what + "\n";
+      }
+    }
+    return out;
+  }
+  std::string initial;                        // the net of the initial grid
+  std::map<std::string, std::string> labels;  // file contents and their names in the table
+};
+
+TEST_F(TrustE2eTest, SavesAndFramesThatCannotGoAsUsualSayWhyAndLoseNothing) {
+  const std::string name(251, 'n'), longNet = name + ".net", longObj = name + ".obj";
+  const struct {
+    const char* label;
+    std::function<void()> setup;
+    std::string net;
+    long sizeLimit;
+    const char* steps;  // d drags point 0, a letter is its key, | waits for a frame drawn after
+    std::string out, err, files;
+  } rows[] = {
+      {"symlink", [&] { mkdir(path("real").c_str(), 0755), put("real/target.net", 0644), symlink("real/target.net", path("l.net").c_str()); },
+       "l.net", -1, "dw", "saved l.net\n", "", "l.net -> real/target.net\nreal/ 0755\nreal/target.net 0644 x1 dragged\n"},
+      {"dangling symlink", [&] { mkdir(path("real").c_str(), 0755), symlink("real/new.net", path("l.net").c_str()); },
+       "l.net", -1, "dw", "saved l.net\n", "", "l.net -> real/new.net\nreal/ 0755\nreal/new.net 0644 x1 dragged\n"},
+      {"hard link", [&] { put("a.net", 0640), link(path("a.net").c_str(), path("b.net").c_str()); },
+       "a.net", -1, "dw", "saved a.net\n", "", "a.net 0640 x2 dragged\nb.net 0640 x2 dragged\n"},
+      {"read-only file", [&] { put("patch.net", 0444); }, "patch.net", -1, "dw", "",
+       "patch.net: file is read-only\npatch.net: unsaved changes not saved\n", "patch.net 0444 x1 initial\n"},
+      {"read-only directory", [&] { mkdir(path("ro").c_str(), 0755), put("ro/patch.net", 0644), chmod(path("ro").c_str(), 0555); },
+       "ro/patch.net", -1, "dw", "", "ro/patch.net: cannot write in ro: Permission denied\nro/patch.net: unsaved changes not saved\n",
+       "ro/ 0555\nro/patch.net 0644 x1 initial\n"},
+      {"255-byte name", [] {}, longNet, -1, "dwo", "saved " + longNet + "\nexported " + longObj + "\n", "",
+       longNet + " 0644 x1 dragged\n" + longObj + " 0644 x1 obj\n"},
+      {"full disk", [&] { put("patch.net", 0644), mkdir(path("screenshots").c_str(), 0755); }, "patch.net", 400, "dws|", "",
+       "patch.net: File too large\nscreenshots/frame000.tga: File too large\npatch.net: unsaved changes not saved\n",
+       "patch.net 0644 x1 initial\nscreenshots/ 0755\n"},
+      {"no screenshots", [] {}, "patch.net", -1, "s|ss|", "",
+       "screenshots/frame000.tga: No such file or directory\nscreenshots/frame000.tga: No such file or directory\n", ""},
+  };
+  const mode_t mask = umask(022);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
+    for (const std::string& entry : e2e::listFiles(workDir)) chmod(path(entry).c_str(), 0755), e2e::removeTree(path(entry));
+    row.setup();
+    // As root the viewer runs as nobody, to whom the files belong: modes bind it as any user.
+    if (geteuid() == 0) {
+      ASSERT_EQ(nftw(workDir.c_str(), toNobody, 16, FTW_PHYS), 0);
+    }
+    e2e::LaunchOptions options;
+    options.args = {row.net};
+    options.fileSizeLimit = row.sizeLimit;
+    options.unprivileged = true;
+    ASSERT_TRUE(launch(PATCHLUME_BINARY, options));
+    for (const char* step = row.steps; *step != '\0'; ++step) {
+      if (*step == 'd') dragPointZero();
+      else if (*step == '|') {
+        key(XK_a);
+        ASSERT_TRUE(e2e::waitForWindowAxes(server.display, window, true));
+        key(XK_a);
+        ASSERT_TRUE(e2e::waitForWindowAxes(server.display, window, false));
+      }
+      else key(XStringToKeysym(std::string(1, *step).c_str()));
+    }
+    int status = 0;
+    const Window shown = window;
+    ASSERT_TRUE(quit(status));
+    ASSERT_TRUE(e2e::waitUntilGone(server.display, shown));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
+    EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), kNoAtlas + row.out);
+    EXPECT_EQ(e2e::readTextFile(path("stderr.txt")), row.err);
+    EXPECT_EQ(listing(), row.files);
+  }
+  umask(mask);
 }
 
 }  // namespace

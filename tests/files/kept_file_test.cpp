@@ -3,6 +3,7 @@
 // one it refuses.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,38 @@
 #include "files/kept_file.h"
 #include "files/net_file.h"
 #include "support/x_session.h"
+
+namespace {
+
+// The calls that order a replace, logged while callLog is set: the test's own definitions
+// come before the C library's, which they then call.
+std::vector<std::string>* callLog = nullptr;
+
+std::string pathOf(int fd) {
+  char link[4200];
+  const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
+  return n > 0 ? std::string(link, static_cast<std::size_t>(n)) : "?";
+}
+
+template <typename Call>
+Call next(const char* name) {
+  return reinterpret_cast<Call>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+  if (callLog != nullptr) callLog->push_back("fsync " + pathOf(fd));
+  return next<int (*)(int)>("fsync")(fd);
+}
+extern "C" int rename(const char* from, const char* to) noexcept {
+  if (callLog != nullptr) callLog->push_back(std::string("rename ") + from + " " + to);
+  return next<int (*)(const char*, const char*)>("rename")(from, to);
+}
+extern "C" int unlink(const char* path) noexcept {
+  if (callLog != nullptr) callLog->push_back(std::string("unlink ") + path);
+  return next<int (*)(const char*)>("unlink")(path);
+}
 
 namespace {
 
@@ -36,7 +70,7 @@ class KeptFile : public ::testing::Test {
     return stat(at(name).c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
   }
 
-  // With old.net holding "old\n" and one other entry beside it.
+  // With old.net holding "old\n" and two other entries beside it.
   bool failsPastFileSizeLimit() {
     ignoreFileSizeSignal();
     const rlimit limit = {1000, 1000};
@@ -44,7 +78,7 @@ class KeptFile : public ::testing::Test {
     const std::string big(5000, 'b');
     return !replaceFile(at("old.net").c_str(), big.data(), big.size(), reason, sizeof reason) &&
            std::strcmp(reason, std::strerror(EFBIG)) == 0 &&
-           e2e::readTextFile(at("old.net")) == "old\n" && e2e::listFiles(dir).size() == 2;
+           e2e::readTextFile(at("old.net")) == "old\n" && e2e::listFiles(dir).size() == 3;
   }
 
   std::string dir;
@@ -65,18 +99,45 @@ TEST_F(KeptFile, ReplaceWritesWholeWithTheUmaskModeThenKeepsTheFilesMode) {
   EXPECT_EQ(e2e::listFiles(dir), std::vector<std::string>{"a.net"});
 }
 
+TEST_F(KeptFile, TheTemporaryIsSyncedBeforeItIsRenamedOrCopiedAndTheDirectoryAfter) {
+  const struct {
+    const char* name;
+    std::vector<std::string> calls;  // the directory as D, the temporary as T
+  } cases[] = {{"a.net", {"fsync D/T", "rename D/T D/a.net", "fsync D"}},
+               {"b.net", {"fsync D/T", "fsync D/b.net", "unlink D/T", "fsync D"}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.name[0] == 'b') {
+      ASSERT_EQ(link(at("a.net").c_str(), at("b.net").c_str()), 0);
+    }
+    std::vector<std::string> calls;
+    callLog = &calls;
+    const bool done = replaceFile(at(c.name).c_str(), "new\n", 4, reason, sizeof reason);
+    callLog = nullptr;
+    ASSERT_TRUE(done) << reason;
+    for (std::string& call : calls) {
+      call = std::regex_replace(call, std::regex(dir), "D");
+      call = std::regex_replace(call, std::regex("\\.patchlume-[A-Za-z0-9]{6}"), "T");
+    }
+    EXPECT_EQ(calls, c.calls);
+    EXPECT_EQ(e2e::readTextFile(at(c.name)), "new\n");
+  }
+}
+
 TEST_F(KeptFile, FailedReplaceLeavesTheTargetAndNoTemporary) {
   put("old.net", "old\n");
   ASSERT_EQ(mkdir(at("in-the-way").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(at("fifo").c_str(), 0644), 0);
   const struct {
     const char* target;
-    int error;
-  } cases[] = {{"missing/new.net", ENOENT}, {"in-the-way", EISDIR}, {"old.net/new.net", ENOTDIR}};
+    const char* reason;
+  } cases[] = {{"missing/new.net", std::strerror(ENOENT)}, {"in-the-way", std::strerror(EISDIR)},
+               {"old.net/new.net", std::strerror(ENOTDIR)}, {"fifo", "not a regular file"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.target);
     EXPECT_FALSE(replaceFile(at(c.target).c_str(), "new\n", 4, reason, sizeof reason));
-    EXPECT_STREQ(reason, std::strerror(c.error));
-    EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"in-the-way", "old.net"}));
+    EXPECT_STREQ(reason, c.reason);
+    EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"fifo", "in-the-way", "old.net"}));
     EXPECT_TRUE(e2e::listFiles(at("in-the-way")).empty());
     EXPECT_EQ(e2e::readTextFile(at("old.net")), "old\n");
   }
@@ -100,8 +161,8 @@ TEST_F(KeptFile, ReadNetFileTellsMissingFromRefusedAndReadsGoodOnes) {
     const char* what;
   } cases[] = {{"good.net", 1, 0, ""},
                {"missing.net", 0, 0, ""},
-               {"dir.net", -1, 1, "cannot read: Is a directory"},
-               {"fifo.net", -1, 1, "not a regular file"},
+               {"dir.net", -1, 0, "cannot read: Is a directory"},
+               {"fifo.net", -1, 0, "not a regular file"},
                {"huge.net", -1, 1, "larger than 65536 bytes"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -113,6 +174,16 @@ TEST_F(KeptFile, ReadNetFileTellsMissingFromRefusedAndReadsGoodOnes) {
     EXPECT_STREQ(error.what, c.what);
     EXPECT_EQ(std::memcmp(read, grid, sizeof grid) == 0, c.result == 1);
   }
+}
+
+TEST_F(KeptFile, SaveNetFileKeepsTheLayoutOfTheNetOnDisk) {
+  std::string hand = "\xEF\xBB\xBF# mine\r\n", saved = hand;
+  for (int p = 0; p < 16; ++p) hand += "0 0 0 # p\r\n", saved += p < 15 ? "0 0 0 # p\r\n" : "0 0 0.5 # p\r\n";
+  put("hand.net", hand);
+  double grid[kGridSize][kGridSize][3] = {};
+  grid[3][3][2] = 0.5;
+  ASSERT_TRUE(saveNetFile(at("hand.net").c_str(), grid));
+  EXPECT_EQ(e2e::readTextFile(at("hand.net")), saved);
 }
 
 TEST(AppendFormatted, FillsToTheLastByteAndNoFurther) {

@@ -2,7 +2,9 @@
 // rows in order, and every malformed text is refused with its line and reason, grid untouched.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 
 #include "files/net_file.h"
@@ -107,6 +109,8 @@ TEST(NetFile, MalformedTextIsRefusedWithItsLineAndReason) {
       {"binary", at4("\x01\x02"), 4, "not a text file (byte 0x01)"},
       {"long line", at4(std::string(1025, ' ')), 4, "line longer than 1024 bytes"},
       {"too large", std::string(kNetMaxBytes + 1, '\n'), 65537, "larger than 65536 bytes"},
+      {"lone CR line ends", "# net\r" + pointLines(2) + "1 2\r", 4, "expected 3 numbers, found 2"},
+      {"a comment cuts the numbers", at4("1 2 # 3"), 4, "expected 3 numbers, found 2"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -120,6 +124,46 @@ TEST(NetFile, MalformedTextIsRefusedWithItsLineAndReason) {
     EXPECT_STREQ(error.what, c.what);
     EXPECT_EQ(std::memcmp(grid, before, sizeof grid), 0);
   }
+}
+
+// A hand-written net: a mark, comments before and between the points, an indented point and
+// one with a comment after it, every line ended by `end`; point(p) gives the numbers.
+static std::string handWritten(const char* mark, const char* end, const std::function<std::string(int)>& point) {
+  std::string text = std::string(mark) + "# by hand" + end + end;
+  for (int p = 0; p < 16; ++p) {
+    text += (p == 3 ? "\t" : "") + point(p) + (p == 5 ? "  # the fifth" : "") + end;
+    if (p == 7) text += std::string("  # between") + end;
+  }
+  return text;
+}
+
+TEST(NetFile, HandWrittenNetsReadAndSaveInTheirOwnLayout) {
+  Grid odd;
+  oddGrid(odd);
+  const auto written = [](int p) { return std::to_string(p) + " 0.5 -2"; };
+  const auto saved = [&odd](int p) {
+    char numbers[80];
+    const double* q = odd[p / 4][p % 4];
+    std::snprintf(numbers, sizeof numbers, "%.17g %.17g %.17g", q[0], q[1], q[2]);
+    return std::string(numbers);
+  };
+  char out[kNetMaxBytes + kNetTextCapacity];
+  for (const char* mark : {"", "\xEF\xBB\xBF"}) {
+    for (const char* end : {"\n", "\r\n", "\r"}) {
+      SCOPED_TRACE(::testing::PrintToString(std::string(mark) + end));
+      const std::string text = handWritten(mark, end, written);
+      Grid grid;
+      NetError error = {};
+      ASSERT_TRUE(parseNet(text.data(), text.size(), grid, &error)) << error.line << ": " << error.what;
+      for (int p = 0; p < 16; ++p) EXPECT_EQ(grid[p / 4][p % 4][0], p);
+      const std::size_t length = formatNetLike(odd, text.data(), text.size(), out, sizeof out);
+      EXPECT_EQ(std::string(out, length), handWritten(mark, end, saved));
+    }
+  }
+  // No layout that would not read back: a line the longer numbers push past the limit, no net.
+  const std::string full = "0 0 0 #" + std::string(kNetMaxLineBytes - 7, 'x') + "\n" + pointLines(15);
+  EXPECT_EQ(formatNetLike(odd, full.data(), full.size(), out, sizeof out), 0u);
+  EXPECT_EQ(formatNetLike(odd, "# none\n", 7, out, sizeof out), 0u);
 }
 
 TEST(NetFile, ObjPathReplacesTheExtensionOfTheLastComponent) {

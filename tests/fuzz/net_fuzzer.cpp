@@ -1,6 +1,7 @@
 // Arbitrary bytes through the net parser. A refusal must name a line and a reason; anything
 // accepted must be 16 finite points within the limit that format and parse back to the same
-// bits and format again to the same text.
+// bits and format again to the same text; saved in the input's own layout, a second save is
+// the same text.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   char again[kNetTextCapacity];
   if (formatNet(back, again, sizeof again) != length || std::memcmp(text, again, length) != 0)
+    std::abort();
+  // Saved in the input's own layout and saved again, nothing changes the second time.
+  static char kept[kNetMaxBytes + kNetTextCapacity], keptAgain[kNetMaxBytes + kNetTextCapacity];
+  const std::size_t keptLength = formatNetLike(grid, reinterpret_cast<const char*>(data), size, kept, sizeof kept);
+  if (keptLength != 0 && (formatNetLike(grid, kept, keptLength, keptAgain, sizeof keptAgain) != keptLength ||
+                          std::memcmp(kept, keptAgain, keptLength) != 0))
     std::abort();
   return 0;
 }

@@ -5,6 +5,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>  // setgroups
+#include <pwd.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -192,6 +194,7 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
   const bool wrapped = !args.empty();
   args.push_back(binary);
   args.insert(args.end(), options.args.begin(), options.args.end());
+  const passwd* nobody = options.unprivileged && geteuid() == 0 ? getpwnam("nobody") : nullptr;
   const pid_t pid = fork();
   if (pid != 0) return pid;
   if (chdir(workDir.c_str()) != 0) _exit(126);
@@ -205,6 +208,10 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
     const rlimit limit = {static_cast<rlim_t>(options.fileSizeLimit),
                           static_cast<rlim_t>(options.fileSizeLimit)};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+  }
+  if (nobody != nullptr &&
+      (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) {
+    _exit(124);
   }
   std::vector<char*> argv = argvOf(args);
   if (wrapped) {

@@ -50,6 +50,8 @@ struct LaunchOptions {
   long fileSizeLimit = -1;
   // Command-line arguments after the program's name.
   std::vector<std::string> args;
+  // Run as user nobody when the test runs as root, so that file modes bind the child.
+  bool unprivileged = false;
 };
 // As above, with options. Every launch runs under PATCHLUME_E2E_WRAPPER when that is set.
 pid_t launchProcess(const std::string& binary, const std::string& workDir,
