@@ -599,6 +599,15 @@ bool frameShowsAxes(const TgaImage& image) {
   return ::testing::AssertionSuccess();
 }
 
+std::string AppSessionTest::binaryWithoutData(const std::string& binary) {
+  const std::string copy = path("bin/patchlume");
+  if (mkdir(path("bin").c_str(), 0755) != 0 || !copyFile(binary, copy) ||
+      chmod(copy.c_str(), 0755) != 0) {
+    return "";
+  }
+  return copy;
+}
+
 std::string AppSessionTest::frameDir() const { return path("screenshots"); }
 
 std::string AppSessionTest::framePath(int number) const {
