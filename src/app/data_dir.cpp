@@ -11,9 +11,7 @@
 
 #include "app/state.h"
 
-#ifndef PATCHLUME_DATA_FROM_BIN
-#define PATCHLUME_DATA_FROM_BIN "../share/patchlume"
-#endif
+// PATCHLUME_DATA_FROM_BIN, from the build: the data directory relative to the programs' one.
 
 bool dataFileBeside(const char* exePath, const char* dataFromBin, const char* name, char* out,
                     std::size_t capacity) {

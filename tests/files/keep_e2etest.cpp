@@ -25,8 +25,8 @@ namespace {
 // x = 4 * 120 - 800, y = 800 + 4 * (400 - 400), z as before.
 constexpr int kDragFrom[2] = {60, 460}, kDragTo[2] = {120, 400};
 const char* const kDraggedLine = "-320 800 -400";
-// No cubemap.png in the working directory: the default one beside the binary.
-const std::string kDefaultAtlas = "width: 1024 height: 768\n";
+// No cubemap.png in the working directory: the default one beside the binary is read.
+const std::string kNoAtlas = "width: 1024 height: 768\n";
 const char* const kUsage =
     "usage: patchlume [GLUT options] [--] [NET]\nTry 'patchlume --help' for more information.";
 
@@ -72,7 +72,7 @@ TEST_F(KeepE2eTest, SaveReopenAndSaveAgainGiveTheSameBytesAndTheSameFrames) {
   int number = 0;
   ASSERT_TRUE(settledFrame(1, number, edited));
   key(XK_w);
-  ASSERT_TRUE(fileHolds("stdout.txt", kDefaultAtlas + "saved patch.net\n"));
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved patch.net\n"));
   const std::string saved = e2e::readTextFile(path("patch.net"));
   EXPECT_EQ(lineOf(saved, 2), kDraggedLine);
   int status = 0;
@@ -88,7 +88,7 @@ TEST_F(KeepE2eTest, SaveReopenAndSaveAgainGiveTheSameBytesAndTheSameFrames) {
   EXPECT_TRUE(reopened.data == edited.data) << "the reopened net draws other pixels";
   EXPECT_FALSE(reopened.data == initial.data) << "the net was not applied";
   key(XK_w, true);
-  ASSERT_TRUE(fileHolds("stdout.txt", kDefaultAtlas + "saved patch.net\n"));
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved patch.net\n"));
   EXPECT_EQ(e2e::readTextFile(path("patch.net")), saved);
 }
 
@@ -115,6 +115,7 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
       {"a directory", "/", {"f.net"}, 1, "f.net:1: cannot read: Is a directory"},
       {"two arguments", "", {"a.net", "b.net"}, 2, kUsage},
       {"an option", "", {"-x"}, 2, kUsage},
+      {"a net after --", good3 + "1 2\n", {"--", "f.net"}, 1, "f.net:4: expected 3 numbers, found 2"},
   };
   // Every launch writes these two; made beforehand so that the listing shows only other files.
   for (const char* name : {"stdout.txt", "stderr.txt"}) std::fclose(std::fopen(path(name).c_str(), "w"));
@@ -123,7 +124,7 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
     e2e::removeTree(path("f.net"));
     if (c.contents == "/") {
       ASSERT_EQ(mkdir(path("f.net").c_str(), 0755), 0);
-    } else if (c.args[0] == "f.net") {
+    } else if (c.args.back() == "f.net") {
       std::FILE* file = std::fopen(path("f.net").c_str(), "wb");
       ASSERT_NE(file, nullptr);
       std::fwrite(c.contents.data(), 1, c.contents.size(), file);
@@ -141,7 +142,7 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
     // The atlas is loaded after the window is made: no message of it, no window.
     EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), "");
     EXPECT_EQ(e2e::listFiles(workDir), before);
-    if (c.contents != "/" && c.args[0] == "f.net") {
+    if (c.contents != "/" && c.args.back() == "f.net") {
       EXPECT_EQ(e2e::readTextFile(path("f.net")), c.contents);
     }
   }
@@ -153,7 +154,7 @@ TEST_F(KeepE2eTest, ASaveOntoAFullDiskKeepsTheOldFileAndTheNextOneGoesThrough) {
   if (!mounted) GTEST_SKIP() << "cannot mount a tmpfs here (not root?)";
   ASSERT_TRUE(launchWith({"disk/patch.net"}));
   key(XK_w);
-  ASSERT_TRUE(fileHolds("stdout.txt", kDefaultAtlas + "saved disk/patch.net\n"));
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved disk/patch.net\n"));
   const std::string first = e2e::readTextFile(path("disk/patch.net"));
 
   // Fill every page that is left.
@@ -173,7 +174,7 @@ TEST_F(KeepE2eTest, ASaveOntoAFullDiskKeepsTheOldFileAndTheNextOneGoesThrough) {
 
   ASSERT_EQ(unlink(path("disk/filler").c_str()), 0);
   key(XK_w);
-  ASSERT_TRUE(fileHolds("stdout.txt", kDefaultAtlas + "saved disk/patch.net\nsaved disk/patch.net\n"));
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved disk/patch.net\nsaved disk/patch.net\n"));
   EXPECT_EQ(lineOf(e2e::readTextFile(path("disk/patch.net")), 2), kDraggedLine);
   EXPECT_EQ(e2e::listFiles(path("disk")), std::vector<std::string>{"patch.net"});
 }
@@ -187,7 +188,7 @@ TEST_F(KeepE2eTest, ADirectoryInTheWayFailsTheSaveAndTheViewerGoesOn) {
   EXPECT_TRUE(e2e::listFiles(path("patch.net")).empty());
   ASSERT_EQ(rmdir(path("patch.net").c_str()), 0);
   key(XK_w, true);
-  ASSERT_TRUE(fileHolds("stdout.txt", kDefaultAtlas + "saved patch.net\n"));
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "saved patch.net\n"));
 }
 
 TEST_F(KeepE2eTest, GlutOptionsGoFirstAndTheObjIsTheTessellationBesideTheNet) {
@@ -195,7 +196,7 @@ TEST_F(KeepE2eTest, GlutOptionsGoFirstAndTheObjIsTheTessellationBesideTheNet) {
   ASSERT_TRUE(launchWith({"-sync", "sub/mine.net"}));
   dragPointZero();
   key(XK_o);
-  ASSERT_TRUE(fileHolds("stdout.txt", kDefaultAtlas + "exported sub/mine.obj\n"));
+  ASSERT_TRUE(fileHolds("stdout.txt", kNoAtlas + "exported sub/mine.obj\n"));
 
   // The same grid tessellated here gives the same text.
   initBinomials();

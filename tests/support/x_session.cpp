@@ -601,11 +601,8 @@ bool frameShowsAxes(const TgaImage& image) {
 
 std::string AppSessionTest::binaryWithoutData(const std::string& binary) {
   const std::string copy = path("bin/patchlume");
-  if (mkdir(path("bin").c_str(), 0755) != 0 || !copyFile(binary, copy) ||
-      chmod(copy.c_str(), 0755) != 0) {
-    return "";
-  }
-  return copy;
+  const bool made = mkdir(path("bin").c_str(), 0755) == 0 && copyFile(binary, copy);
+  return made && chmod(copy.c_str(), 0755) == 0 ? copy : "";
 }
 
 std::string AppSessionTest::frameDir() const { return path("screenshots"); }
