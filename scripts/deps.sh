@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the viewer needs and that are missing.
 #   scripts/deps.sh run     what building and running the viewer needs
-#   scripts/deps.sh test    that, plus the test, benchmark and checking tools
+#   scripts/deps.sh test    that, plus the test, benchmark, packaging and checking tools
 set -euo pipefail
 
 run_packages=(cmake g++ make freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri liblodepng-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils libx11-dev libxtst-dev assimp-utils
-               clang libclang-rt-14-dev valgrind python3)
+               clang libclang-rt-14-dev valgrind python3
+               desktop-file-utils appstream groff-base man-db lintian dpkg-dev file)
 
 wanted=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then wanted+=("${test_packages[@]}"); fi

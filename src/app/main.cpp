@@ -1,21 +1,42 @@
-// Process entry: GLUT takes its own options from the command line, a net file named in what
-// is left is read and checked before the window opens, then start-up, callbacks, main loop.
+// Process entry: --help and --version are answered before anything needs a display; GLUT
+// takes its own options from what comes before "--", a net file named in what is left is read
+// and checked before the window opens, then start-up, callbacks, main loop.
 #include <GL/glut.h>
 
 #include <cstring>
 
+#include "app/data_dir.h"
 #include "app/shell.h"
 #include "app/state.h"
 #include "capture/screenshot.h"
 #include "model/basis.h"
 
+namespace {
+
+// glutInit on the words before the first "--" only, so that a net named like a GLUT option
+// stays a net; the words from "--" on then close the gap of those GLUT took.
+void initGlut(int& argc, char** argv) {
+  int end = 1;
+  while (end < argc && std::strcmp(argv[end], "--") != 0) ++end;
+  int glutArgc = end;
+  glutInit(&glutArgc, argv);
+  for (int i = end; i < argc; ++i) argv[glutArgc + i - end] = argv[i];
+  argc = glutArgc + argc - end;
+  argv[argc] = nullptr;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  const int answered = answerHelpOrVersion(argc, argv);
+  if (answered >= 0) return answered;
   ignoreFileSizeSignal();
-  glutInit(&argc, argv);
+  initGlut(argc, argv);
   if (!takeNetArgument(argc, argv)) return 2;
   double netGrid[kGridSize][kGridSize][3];
   const int netFound = readStartNet(netGrid);
   if (netFound < 0) return 1;
+  locateDefaultAtlas();
   initScene();
   // After the initial grid, which a saved net then replaces.
   if (netFound > 0) setControlGrid(netGrid);

@@ -28,13 +28,78 @@ namespace {
 // GLUT's keyboard callback gets Ctrl with a letter as its ASCII control code.
 constexpr unsigned char kCtrlY = 25;
 constexpr unsigned char kCtrlZ = 26;
+
+const char* const kUsage = "usage: patchlume [GLUT options] [--] [NET]\n";
+
+const char* const kHelp =
+    "Views and edits one bicubic Bezier surface patch: the front, top and side views show\n"
+    "its 4 by 4 control net, the camera view the patch as a mirror of a cube-map\n"
+    "environment.\n"
+    "\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n"
+    "  --         end of the options: the next word is the net, even if it begins with -\n"
+    "GLUT takes its own options first: -display DISPLAY, -geometry WxH+X+Y, -sync, ...\n"
+    "\n"
+    "Mouse:\n"
+    "  front, top or side view, any button   drag the control point within 5 pixels of\n"
+    "                                        the press, within that view's plane\n"
+    "  camera view, left button              orbit the camera about its look-at point\n"
+    "  camera view, right button             up: eye 2.5 % nearer; otherwise farther\n"
+    "  camera view, middle button            pan eye and look-at point together\n"
+    "Keys:\n"
+    "  a A           show or hide the X (red), Y (green) and Z (blue) axes\n"
+    "  s S           start or stop recording every drawn frame\n"
+    "  w W           save the control net to NET\n"
+    "  o O           export the surface as a Wavefront OBJ beside NET\n"
+    "  u U Ctrl+Z    undo the last drag of a control point\n"
+    "  r R Ctrl+Y    redo the drag undone last\n"
+    "  Escape        quit\n"
+    "\n"
+    "Files, relative to the working directory:\n"
+    "  cubemap.png   read at start-up: the environment, a 4 by 3 cube-map atlas; when\n"
+    "                there is none, the default one installed with the program\n"
+    "  NET           read at start-up, written by w: 16 lines \"x y z\" (patch.net if none)\n"
+    "  NET.obj       written by o: NET with its extension made .obj (patch.obj)\n"
+    "  screenshots/frame000.tga ... frame999.tga\n"
+    "                written while recording; the directory must exist\n";
+
 }  // namespace
 
+int answerHelpOrVersion(int argc, char** argv) {
+  for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      std::fputs(kUsage, stdout);
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("patchlume %s\n", PATCHLUME_VERSION);
+      return 0;
+    }
+  }
+  return -1;
+}
+
 bool takeNetArgument(int argc, char** argv) {
-  const char* path = argc >= 2 ? argv[1] : "patch.net";
-  if (argc > 2 || path[0] == '\0' || path[0] == '-' ||
-      !objPathForNet(path, objPath, sizeof objPath)) {
-    std::fprintf(stderr, "usage: patchlume [NET]\n");
+  const char* path = nullptr;
+  int nets = 0;
+  bool optionsEnded = false;
+  bool refused = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!optionsEnded && std::strcmp(argv[i], "--") == 0) {
+      optionsEnded = true;
+    } else if (!optionsEnded && argv[i][0] == '-') {
+      refused = true;
+    } else {
+      path = argv[i];
+      ++nets;
+    }
+  }
+  if (nets == 0) path = "patch.net";
+  if (refused || nets > 1 || path[0] == '\0' || !objPathForNet(path, objPath, sizeof objPath)) {
+    std::fputs(kUsage, stderr);
+    std::fputs("Try 'patchlume --help' for more information.\n", stderr);
     return false;
   }
   netPath = path;

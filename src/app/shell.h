@@ -3,9 +3,15 @@
 
 #include "app/state.h"
 
-// What glutInit left of the command line: the program name and at most one net file. Sets
-// netPath (to that argument, or "patch.net") and objPath. Two or more arguments, an empty
-// one or one that begins with '-' print the usage line on stderr and return false.
+// Before glutInit, which needs a display: --help before any "--" prints the usage and help
+// (keys, mouse, files) on stdout, --version "patchlume VERSION"; returns 0, the exit status,
+// then, and -1 when neither was asked for.
+int answerHelpOrVersion(int argc, char** argv);
+
+// What glutInit left of the command line: the program name and at most one net file, "--"
+// ending the options so that the next word is the net whatever it begins with. Sets netPath
+// (to that argument, or "patch.net") and objPath. Two or more nets, an empty one or an
+// option before "--" print the usage on stderr and return false.
 bool takeNetArgument(int argc, char** argv);
 
 // Reads netPath for the start: 1 grid filled, 0 no such file (start from the initial grid),

@@ -33,6 +33,8 @@ double surfaceNormals[kSamples][kSamples][3];
 double texCoords[kSamples][kSamples][2];
 unsigned char texFaces[kSamples][kSamples];
 
+char defaultAtlasPath[kPathCapacity] = "";
+
 int atlasWidth = 0;
 int atlasHeight = 0;
 

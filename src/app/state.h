@@ -74,6 +74,9 @@ extern double surfaceNormals[kSamples][kSamples][3];   // unit normals, or the z
 extern double texCoords[kSamples][kSamples][2];  // [k][l][s, t] into the cube-map atlas, 0..1
 extern unsigned char texFaces[kSamples][kSamples];  // [k][l] face whose cell texCoords is in, 0..5
 
+// Default environment (set by locateDefaultAtlas before the window opens)
+extern char defaultAtlasPath[kPathCapacity];  // cubemap.png beside the executable; empty: none
+
 // Atlas (written by loadCubemap)
 extern int atlasWidth;   // texels across the loaded atlas, 0 while none is loaded
 extern int atlasHeight;  // texels down the loaded atlas, 0 while none is loaded

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/data_dir.h"
 #include "app/state.h"
 
 namespace {
@@ -54,7 +55,7 @@ unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned ma
 void loadCubemap(GLuint& cubemapTexture) {
   unsigned char* bytes = nullptr;
   std::size_t size = 0;
-  const unsigned loadError = lodepng_load_file(&bytes, &size, "cubemap.png");
+  const unsigned loadError = lodepng_load_file(&bytes, &size, atlasFileToRead());
   if (loadError != 0 || bytes == nullptr || size == 0) {
     reportFailure();
     std::free(bytes);

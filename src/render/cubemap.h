@@ -12,7 +12,8 @@
 unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned maxSide,
                        unsigned char** pixels, unsigned* width, unsigned* height);
 
-// Reads "cubemap.png" from the working directory and uploads it as a GL_RGBA texture with
+// Reads "cubemap.png" from the working directory (or, when there is none, the default atlas
+// beside the executable: atlasFileToRead) and uploads it as a GL_RGBA texture with
 // linear filters, GL_REPEAT wrapping and the GL_DECAL environment, left bound to
 // GL_TEXTURE_2D, its size kept in atlasWidth and atlasHeight; prints "width: W height: H".
 // When the file can't be read or decoded, or is larger than the GL accepts, prints "Couldn't

@@ -1,4 +1,5 @@
-// What glutInit leaves of the command line: at most one net file, which names the OBJ too.
+// What glutInit leaves of the command line: at most one net file, which names the OBJ too,
+// "--" ending the options.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,6 +23,10 @@ TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {
       {{"-"}, nullptr, nullptr},
       {{""}, nullptr, nullptr},
       {{tooLong}, nullptr, nullptr},
+      {{"--", "-x.net"}, "-x.net", "-x.obj"},
+      {{"--", "--"}, "--", "--.obj"},
+      {{"a.net", "--"}, "a.net", "a.obj"},
+      {{"--", "a.net", "b.net"}, nullptr, nullptr},
   };
   for (const auto& c : cases) {
     std::vector<std::string> words = {"patchlume"};
@@ -36,7 +41,9 @@ TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {
     const std::string error = ::testing::internal::GetCapturedStderr();
     SCOPED_TRACE(words.size() > 1 ? words[1].substr(0, 20) : "no argument");
     EXPECT_EQ(taken, c.net != nullptr);
-    EXPECT_EQ(error, taken ? "" : "usage: patchlume [NET]\n");
+    EXPECT_EQ(error, taken ? ""
+                           : "usage: patchlume [GLUT options] [--] [NET]\n"
+                             "Try 'patchlume --help' for more information.\n");
     EXPECT_STREQ(netPath, taken ? c.net : "before.net");
     EXPECT_STREQ(objPath, taken ? c.obj : "before.obj");
   }

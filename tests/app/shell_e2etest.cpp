@@ -234,7 +234,7 @@ TEST_F(ShellE2eTest, EscapeWhileRecordingExitsWithStatusZeroAndSavesNothingMore)
 }
 
 TEST_F(ShellE2eTest, MissingCubemapIsReportedOnceOnStandardOutput) {
-  ASSERT_TRUE(launch(PATCHLUME_BINARY));
+  ASSERT_TRUE(launch(binaryWithoutData(PATCHLUME_BINARY)));
   int status = 0;
   ASSERT_TRUE(quit(status));
   EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), "Couldn't open file\n");

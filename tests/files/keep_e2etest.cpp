@@ -30,7 +30,10 @@ namespace {
 // x = 4 * 120 - 800, y = 800 + 4 * (400 - 400), z as before.
 constexpr int kDragFrom[2] = {60, 460}, kDragTo[2] = {120, 400};
 const char* const kDraggedLine = "-320 800 -400";
-const std::string kNoAtlas = "Couldn't open file\n";  // no cubemap.png in the working directory
+// No cubemap.png in the working directory: the default one beside the binary is read.
+const std::string kNoAtlas = "width: 1024 height: 768\n";
+const char* const kUsage =
+    "usage: patchlume [GLUT options] [--] [NET]\nTry 'patchlume --help' for more information.";
 
 std::string pointLines(int count) {
   std::string text;
@@ -115,8 +118,9 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
       {"empty", "", {"f.net"}, 1, "f.net:1: expected 16 points, found 0"},
       {"binary", std::string("\x7f" "ELF\x02\x01\x01\0\0", 9), {"f.net"}, 1, "f.net:1: not a text file (byte 0x7f)"},
       {"a directory", "/", {"f.net"}, 1, "f.net: cannot read: Is a directory"},
-      {"two arguments", "", {"a.net", "b.net"}, 2, "usage: patchlume [NET]"},
-      {"an option", "", {"-x"}, 2, "usage: patchlume [NET]"},
+      {"two arguments", "", {"a.net", "b.net"}, 2, kUsage},
+      {"an option", "", {"-x"}, 2, kUsage},
+      {"a net after --", good3 + "1 2\n", {"--", "f.net"}, 1, "f.net:4: expected 3 numbers, found 2"},
   };
   // Every launch writes these two; made beforehand so that the listing shows only other files.
   for (const char* name : {"stdout.txt", "stderr.txt"}) std::fclose(std::fopen(path(name).c_str(), "w"));
@@ -125,7 +129,7 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
     e2e::removeTree(path("f.net"));
     if (c.contents == "/") {
       ASSERT_EQ(mkdir(path("f.net").c_str(), 0755), 0);
-    } else if (c.args[0] == "f.net") {
+    } else if (c.args.back() == "f.net") {
       std::FILE* file = std::fopen(path("f.net").c_str(), "wb");
       ASSERT_NE(file, nullptr);
       std::fwrite(c.contents.data(), 1, c.contents.size(), file);
@@ -143,7 +147,7 @@ TEST_F(KeepE2eTest, MalformedNetsAndCommandLinesAreRefusedBeforeTheWindowUntouch
     // The atlas is loaded after the window is made: no message of it, no window.
     EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), "");
     EXPECT_EQ(e2e::listFiles(workDir), before);
-    if (c.contents != "/" && c.args[0] == "f.net") {
+    if (c.contents != "/" && c.args.back() == "f.net") {
       EXPECT_EQ(e2e::readTextFile(path("f.net")), c.contents);
     }
   }

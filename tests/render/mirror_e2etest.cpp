@@ -124,7 +124,9 @@ class MirrorE2eTest : public e2e::RecordingSessionTest {
     if (withCubemap) {
       ASSERT_TRUE(support::writeFlatAtlas(path("cubemap.png"), kCell));
     }
-    ASSERT_TRUE(startRecording(PATCHLUME_BINARY, frame));
+    // Without one here, a copy that has no default beside it either.
+    ASSERT_TRUE(startRecording(withCubemap ? PATCHLUME_BINARY : binaryWithoutData(PATCHLUME_BINARY),
+                               frame));
   }
 
   // Left-button orbit from the view's centre, then the settled frame.

@@ -606,6 +606,12 @@ bool frameShowsAxes(const TgaImage& image) {
   return ::testing::AssertionSuccess();
 }
 
+std::string AppSessionTest::binaryWithoutData(const std::string& binary) {
+  const std::string copy = path("bin/patchlume");
+  const bool made = mkdir(path("bin").c_str(), 0755) == 0 && copyFile(binary, copy);
+  return made && chmod(copy.c_str(), 0755) == 0 ? copy : "";
+}
+
 std::string AppSessionTest::frameDir() const { return path("screenshots"); }
 
 std::string AppSessionTest::framePath(int number) const {

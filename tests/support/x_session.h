@@ -161,6 +161,10 @@ class AppSessionTest : public ::testing::Test {
   // launch() with options for the child.
   ::testing::AssertionResult launch(const std::string& binary, const LaunchOptions& options);
 
+  // A copy of `binary` in workDir/bin, with no data directory beside it: the program as it
+  // starts where neither the working directory nor an install holds an atlas. Empty on failure.
+  std::string binaryWithoutData(const std::string& binary);
+
   // Recording: frames are written to workDir/screenshots, which the program never creates.
   std::string frameDir() const;
   std::string framePath(int number) const;

@@ -1,0 +1,72 @@
+// The program as users start it: --help and --version without a display, the default
+// environment beside an installed and then moved copy, and scripts/run.sh working where its
+// caller is.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "support/x_session.h"
+
+namespace {
+
+const std::string kDefaultAtlas = "width: 1024 height: 768\n";
+
+class InstallE2eTest : public e2e::AppSessionTest {};
+
+TEST_F(InstallE2eTest, HelpAndVersionNeedNoDisplay) {
+  // The option, and how stdout begins; each exits with status 0, nothing on stderr.
+  const std::string cases[][2] = {{"--help", "usage: patchlume [GLUT options] [--] [NET]\nViews"},
+                                  {"--version", "patchlume " PATCHLUME_VERSION "\n"}};
+  for (const auto& c : cases) {
+    e2e::LaunchOptions options;
+    options.args = {c[0]};
+    int status = 0;
+    ASSERT_TRUE(e2e::waitForExit(e2e::launchProcess(PATCHLUME_BINARY, workDir, "", options),
+                                 e2e::scaledMs(10000), status));
+    EXPECT_EQ(status, 0) << c[0];
+    EXPECT_EQ(e2e::readTextFile(path("stdout.txt")).substr(0, c[1].size()), c[1]);
+    EXPECT_EQ(e2e::readTextFile(path("stderr.txt")), "");
+  }
+  // --version is the whole line.
+  EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), cases[1][1]);
+}
+
+TEST_F(InstallE2eTest, MovedInstallShowsTheDefaultEnvironment) {
+  const std::string root = e2e::makeTempDir();
+  ASSERT_EQ(e2e::runCommand({PATCHLUME_CMAKE, "--install", PATCHLUME_BUILD_DIR, "--prefix",
+                             root + "/installed"}), 0);
+  ASSERT_EQ(std::rename((root + "/installed").c_str(), (root + "/moved").c_str()), 0);
+  ASSERT_TRUE(createFrameDir());
+  ASSERT_TRUE(launch(root + "/moved/bin/patchlume"));
+  e2e::TgaImage frame;
+  ASSERT_TRUE(keyRecords(XK_s, 0, frame));
+  // The sky and the yellow wall as docs/mirror.png shows them, not the one-colour patch.
+  EXPECT_TRUE(e2e::pixelNear(frame, 600, 90, {54, 102, 203}, 6));
+  EXPECT_TRUE(e2e::pixelNear(frame, 600, 170, {169, 128, 27}, 6));
+  EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), kDefaultAtlas);
+  e2e::removeTree(root);
+}
+
+TEST_F(InstallE2eTest, RunScriptOpensAndSavesTheNetWhereItIsCalled) {
+  std::string points;
+  for (int p = 0; p < 16; ++p) points += std::to_string(p * 10) + " -5.25 100\n";
+  std::FILE* net = std::fopen(path("mine.net").c_str(), "wb");
+  ASSERT_TRUE(net != nullptr && std::fputs(points.c_str(), net) >= 0 && std::fclose(net) == 0);
+  setenv("PATCHLUME_BUILD_DIR", PATCHLUME_BUILD_DIR, 1);
+  e2e::LaunchOptions options;
+  options.args = {"mine.net"};
+  const ::testing::AssertionResult launched = launch(PATCHLUME_SOURCE_DIR "/scripts/run.sh", options);
+  unsetenv("PATCHLUME_BUILD_DIR");
+  ASSERT_TRUE(launched);
+  key(XK_w);
+  // Saved with the points read: it was ./mine.net that was opened.
+  EXPECT_TRUE(e2e::waitForFileContents(path("stdout.txt"), kDefaultAtlas + "saved mine.net\n"));
+  EXPECT_EQ(e2e::readTextFile(path("mine.net")),
+            "# Patchlume control net: 16 points x y z, row 0 columns 0 to 3 first\n" + points);
+}
+
+}  // namespace
