@@ -12,7 +12,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "render/mirror.h"
+#include "render/reflection.h"
 
 namespace {
 

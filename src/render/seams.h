@@ -12,7 +12,7 @@
 #endif
 
 #include "app/state.h"
-#include "render/mirror.h"  // kFaceRules
+#include "render/reflection.h"  // kFaceRules, reflectView
 
 constexpr int kMaxPieceVertices = 7;            // a triangle clipped by a face's four planes
 constexpr int kMaxQuadPieces = 2 * kFaceCount;  // two triangles, one piece a face at most
