@@ -103,3 +103,20 @@ TEST(Reshape, TouchesNothingButTheSizeAndTheRadius) {
   EXPECT_EQ(std::memcmp(center, cameraCenter, sizeof center), 0);
   EXPECT_EQ(std::memcmp(up, cameraUp, sizeof up), 0);
 }
+
+TEST(DepthBuffer, OnlyAWindowWithoutOneIsReportedOnStderr) {
+  const struct {
+    int depthSize;  // bits
+    const char* said;
+  } cases[] = {
+      {0, "no depth buffer: overlapping surfaces may show in drawing order\n"},
+      {16, ""},
+      {24, ""},
+  };
+  for (const auto& c : cases) {
+    ::testing::internal::CaptureStderr();
+    const bool warned = warnWithoutDepthBuffer(c.depthSize);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said) << c.depthSize << " bits";
+    EXPECT_EQ(warned, c.depthSize == 0);
+  }
+}
