@@ -362,7 +362,7 @@ TEST_F(SeamQuads, NextStraddlingQuadFindsEveryStraddlingQuadInTurn) {
   std::mt19937 rng(77);
   for (int round = 0; round < 40; ++round) {
     // Long runs of one face with a few changes, denser in later rounds; the first rounds
-    // put a lone change at each end of the rows and at the 8-quad steps.
+    // put a lone change at each end of the rows and in their middle.
     std::memset(texFaces, kFacePlusZ, sizeof texFaces);
     if (round < 3) {
       const int at[3] = {0, kSamples - 1, 63};
