@@ -1,4 +1,5 @@
-// reshape without a window: it only stores the size and derives the trackball radius.
+// reshape without a window: it only stores the size and derives the trackball radius; the
+// message for a window without a depth buffer.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -105,18 +106,11 @@ TEST(Reshape, TouchesNothingButTheSizeAndTheRadius) {
 }
 
 TEST(DepthBuffer, OnlyAWindowWithoutOneIsReportedOnStderr) {
-  const struct {
-    int depthSize;  // bits
-    const char* said;
-  } cases[] = {
-      {0, "no depth buffer: overlapping surfaces may show in drawing order\n"},
-      {16, ""},
-      {24, ""},
-  };
-  for (const auto& c : cases) {
+  for (int bits : {0, 16, 24}) {
     ::testing::internal::CaptureStderr();
-    const bool warned = warnWithoutDepthBuffer(c.depthSize);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said) << c.depthSize << " bits";
-    EXPECT_EQ(warned, c.depthSize == 0);
+    EXPECT_EQ(warnWithoutDepthBuffer(bits), bits == 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              bits == 0 ? "no depth buffer: overlapping surfaces may show in drawing order\n" : "")
+        << bits << " bits";
   }
 }
