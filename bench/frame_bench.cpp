@@ -17,6 +17,7 @@
 #include "interact/picking.h"
 #include "render/cubemap.h"
 #include "render/mirror.h"
+#include "render/reflection.h"
 #include "scene.h"
 
 namespace {

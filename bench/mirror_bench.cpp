@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/state.h"
-#include "render/mirror.h"
+#include "render/reflection.h"
 #include "render/seams.h"
 #include "scene.h"
 

@@ -116,11 +116,19 @@ int readStartNet(double grid[kGridSize][kGridSize][3]) {
   return found;
 }
 
+bool warnWithoutDepthBuffer(int depthSize) {
+  if (depthSize > 0) return false;
+  std::fprintf(stderr, "no depth buffer: overlapping surfaces may show in drawing order\n");
+  return true;
+}
+
 void initScene() {
-  glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB);
+  // With a depth buffer the nearer surface shows, whichever is drawn later.
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
   glutInitWindowPosition(300, 100);
   glutInitWindowSize(windowWidth, windowHeight);
   glutCreateWindow("Patchlume");
+  warnWithoutDepthBuffer(glutGet(GLUT_WINDOW_DEPTH_SIZE));
 
   glEnable(GL_DEPTH_TEST);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -19,9 +19,15 @@ bool takeNetArgument(int argc, char** argv);
 // whole file is at fault).
 int readStartNet(double grid[kGridSize][kGridSize][3]);
 
-// Opens the window, sets the fixed GL state, builds the model, loads the atlas and sets the
-// camera. Leaves a current GL context, the depth test, blending and point/line smoothing on,
-// point size 9, and the atlas texture (if any) bound to GL_TEXTURE_2D.
+// Where the window has no depth buffer (depthSize, in bits, as GLUT_WINDOW_DEPTH_SIZE gives
+// it, is 0), says so in one line on stderr and returns true; the drawing order then decides
+// what shows. Any other size prints nothing and returns false.
+bool warnWithoutDepthBuffer(int depthSize);
+
+// Opens the window (double-buffered RGB with a depth buffer, warning once where the GL gives
+// none), sets the fixed GL state, builds the model, loads the atlas and sets the camera.
+// Leaves a current GL context, the depth test, blending and point/line smoothing on, point
+// size 9, and the atlas texture (if any) bound to GL_TEXTURE_2D.
 void initScene();
 
 // Registers display, reshape, keyboard, mouse and motion with GLUT, in that order; nothing

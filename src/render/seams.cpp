@@ -8,11 +8,7 @@
 #include <cmath>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "render/mirror.h"
+#include "render/reflection.h"
 
 namespace {
 
@@ -135,23 +131,8 @@ struct Sides {
   unsigned above, below;
 };
 
-// The same bits as planeValue gives for each plane, two planes at a time where SSE2 is
-// there: the sign of a lane's comparison is its bit.
+// Which side of each plane r lies on.
 Sides sidesOf(const double r[3]) {
-#if defined(__SSE2__)
-  const __m128d zero = _mm_setzero_pd();
-  const __m128d signs = _mm_set_pd(1.0, -1.0);  // lanes: low -, high +
-  const __m128d x = _mm_set1_pd(r[0]), y = _mm_set1_pd(r[1]);
-  const __m128d v01 = _mm_add_pd(x, _mm_mul_pd(signs, y));
-  const __m128d v23 = _mm_add_pd(x, _mm_mul_pd(signs, _mm_set1_pd(r[2])));
-  const __m128d v45 = _mm_add_pd(y, _mm_mul_pd(signs, _mm_set1_pd(r[2])));
-  const auto bits = [&](__m128d (*compare)(__m128d, __m128d)) {
-    return static_cast<unsigned>(_mm_movemask_pd(compare(v01, zero)) |
-                                 _mm_movemask_pd(compare(v23, zero)) << 2 |
-                                 _mm_movemask_pd(compare(v45, zero)) << 4);
-  };
-  return {bits(_mm_cmpgt_pd), bits(_mm_cmplt_pd)};
-#else
   Sides sides = {0, 0};
   for (int p = 0; p < kPlaneCount; ++p) {
     const double value = planeValue(p, r);
@@ -159,7 +140,6 @@ Sides sidesOf(const double r[3]) {
     sides.below |= static_cast<unsigned>(value < 0.0) << p;
   }
   return sides;
-#endif
 }
 
 // The faces whose regions corners on these sides can reach (a bit set), and for each such

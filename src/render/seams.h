@@ -3,16 +3,10 @@
 // from its own face's cell. Pure arithmetic over the patch arrays; no GL.
 #pragma once
 
-#include <cmath>    // std::fabs
-#include <cstdint>  // std::uint64_t
-#include <cstring>  // std::memcpy
-
-#if defined(__SSE2__)
-#include <emmintrin.h>  // pieces' coordinates, two numbers at a time
-#endif
+#include <cmath>  // std::fabs
 
 #include "app/state.h"
-#include "render/mirror.h"  // kFaceRules
+#include "render/reflection.h"  // kFaceRules, reflectView
 
 constexpr int kMaxPieceVertices = 7;            // a triangle clipped by a face's four planes
 constexpr int kMaxQuadPieces = 2 * kFaceCount;  // two triangles, one piece a face at most
@@ -38,22 +32,8 @@ inline bool quadStraddlesFaces(int k, int l) {
 }
 
 // The first quad from column l on, between rows k - 1 and k, that straddles faces;
-// kSamples - 1 when none does. Eight quads a step where the byte order allows: byte j of the
-// differences is non-zero just where quad l + j straddles.
+// kSamples - 1 when none does.
 inline int nextStraddlingQuad(int k, int l) {
-  const unsigned char* above = texFaces[k - 1];
-  const unsigned char* below = texFaces[k];
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  for (; l + 9 <= kSamples; l += 8) {
-    std::uint64_t a0, a1, b0, b1;
-    std::memcpy(&a0, above + l, 8);
-    std::memcpy(&a1, above + l + 1, 8);
-    std::memcpy(&b0, below + l, 8);
-    std::memcpy(&b1, below + l + 1, 8);
-    const std::uint64_t differ = (a0 ^ b0) | (a1 ^ b1) | (a0 ^ a1);
-    if (differ != 0) return l + __builtin_ctzll(differ) / 8;
-  }
-#endif
   for (; l + 1 < kSamples; ++l)
     if (quadStraddlesFaces(k, l)) return l;
   return kSamples - 1;
@@ -112,7 +92,6 @@ inline PieceCell pieceCell(int face, double marginS, double marginT) {
 // Coordinates of one direction in the cell, `inverse` being 1 / |direction[cell.axis]|: the
 // mapping's rule with one reciprocal for both quotients (a piece's coordinates need not match
 // any sample's bits), held between low and high; the middle where the axis component is 0.
-// s and t side by side where SSE2 is there: the same operations, in the same order.
 inline void cellTexCoord(const PieceCell& cell, const double direction[3], double inverse,
                          double st[2]) {
   if (direction[cell.axis] == 0.0) {
@@ -121,22 +100,12 @@ inline void cellTexCoord(const PieceCell& cell, const double direction[3], doubl
     return;
   }
   // halfSpan * (a + 1) is the same bits as (span * (a + 1)) * 0.5: halving is exact.
-#if defined(__SSE2__)
-  const __m128d quotient =
-      _mm_mul_pd(_mm_set_pd(direction[cell.bAxis], direction[cell.aAxis]), _mm_set1_pd(inverse));
-  const __m128d v = _mm_add_pd(
-      _mm_mul_pd(_mm_loadu_pd(cell.halfSpan),
-                 _mm_add_pd(_mm_mul_pd(_mm_loadu_pd(cell.sign), quotient), _mm_set1_pd(1.0))),
-      _mm_loadu_pd(cell.lo));
-  _mm_storeu_pd(st, _mm_min_pd(_mm_max_pd(v, _mm_loadu_pd(cell.low)), _mm_loadu_pd(cell.high)));
-#else
   const double quotient[2] = {direction[cell.aAxis] * inverse, direction[cell.bAxis] * inverse};
   for (int i = 0; i < 2; ++i) {
     const double v = cell.halfSpan[i] * (cell.sign[i] * quotient[i] + 1.0) + cell.lo[i];
     const double raised = v < cell.low[i] ? cell.low[i] : v;
     st[i] = raised > cell.high[i] ? cell.high[i] : raised;
   }
-#endif
 }
 
 // Atlas coordinates of a piece's vertex by its face's rule in kFaceRules, held marginS and
@@ -148,24 +117,13 @@ inline void pieceTexCoord(int face, const double direction[3], double marginS, d
   cellTexCoord(cell, direction, 1.0 / std::fabs(direction[cell.axis]), st);
 }
 
-// pieceTexCoord of every vertex of a piece, the same bits, into st[0 .. piece.count - 1]: the
-// cell worked out once, and the reciprocals two at a time where SSE2 is there, since the
-// divisions are most of the work. Inline: every piece needs it, every frame.
+// pieceTexCoord of every vertex of a piece, the same bits, into st[0 .. piece.count - 1],
+// the cell worked out once. Inline: every piece needs it, every frame.
 inline void pieceTexCoords(const SeamPiece& piece, double marginS, double marginT,
                            double st[][2]) {
   const PieceCell cell = pieceCell(piece.face, marginS, marginT);
-  for (int v = 0; v < piece.count; v += 2) {
-    const double* r0 = piece.vertices[v].direction;
-    const double* r1 = piece.vertices[v + 1 < piece.count ? v + 1 : v].direction;
-    double inverse[2];
-#if defined(__SSE2__)
-    const __m128d majors = _mm_andnot_pd(_mm_set1_pd(-0.0), _mm_set_pd(r1[cell.axis], r0[cell.axis]));
-    _mm_storeu_pd(inverse, _mm_div_pd(_mm_set1_pd(1.0), majors));
-#else
-    inverse[0] = 1.0 / std::fabs(r0[cell.axis]);
-    inverse[1] = 1.0 / std::fabs(r1[cell.axis]);
-#endif
-    cellTexCoord(cell, r0, inverse[0], st[v]);
-    if (v + 1 < piece.count) cellTexCoord(cell, r1, inverse[1], st[v + 1]);
+  for (int v = 0; v < piece.count; ++v) {
+    const double* r = piece.vertices[v].direction;
+    cellTexCoord(cell, r, 1.0 / std::fabs(r[cell.axis]), st[v]);
   }
 }

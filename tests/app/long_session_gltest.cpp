@@ -12,7 +12,7 @@
 #include "app/state.h"
 #include "interact/camera.h"
 #include "interact/picking.h"
-#include "render/mirror.h"
+#include "render/reflection.h"
 #include "support/gl_window.h"
 #include "support/random_input.h"
 

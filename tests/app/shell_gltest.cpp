@@ -171,3 +171,10 @@ TEST_F(ShellGl, ReshapeLeavesTheViewportAlone) {
   EXPECT_EQ(viewport[2], 3);
   EXPECT_EQ(viewport[3], 4);
 }
+
+TEST_F(ShellGl, TheWindowHasADepthBuffer) {
+  GLint depthBits = 0;
+  glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+  EXPECT_GE(depthBits, 16);
+  EXPECT_EQ(glutGet(GLUT_WINDOW_DEPTH_SIZE), depthBits);
+}

@@ -1,4 +1,5 @@
-// reshape without a window: it only stores the size and derives the trackball radius.
+// reshape without a window: it only stores the size and derives the trackball radius; the
+// message for a window without a depth buffer.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -102,4 +103,14 @@ TEST(Reshape, TouchesNothingButTheSizeAndTheRadius) {
   EXPECT_EQ(std::memcmp(eye, cameraEye, sizeof eye), 0);
   EXPECT_EQ(std::memcmp(center, cameraCenter, sizeof center), 0);
   EXPECT_EQ(std::memcmp(up, cameraUp, sizeof up), 0);
+}
+
+TEST(DepthBuffer, OnlyAWindowWithoutOneIsReportedOnStderr) {
+  for (int bits : {0, 16, 24}) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(warnWithoutDepthBuffer(bits), bits == 0);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              bits == 0 ? "no depth buffer: overlapping surfaces may show in drawing order\n" : "")
+        << bits << " bits";
+  }
 }

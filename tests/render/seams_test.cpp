@@ -1,6 +1,6 @@
-// Face choice, the cutting of triangles at the borders between cube faces, and the atlas
-// coordinates of the pieces, checked against geometry worked out by hand: regions written out
-// as inequalities, areas from cross products, cells from the atlas layout.
+// The cutting of triangles at the borders between cube faces, and the atlas coordinates of
+// the pieces, checked against geometry worked out by hand: regions written out as
+// inequalities, areas from cross products, cells from the atlas layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,7 @@
 
 #include "app/state.h"
 #include "model/basis.h"
-#include "render/mirror.h"
+#include "render/reflection.h"
 #include "render/seams.h"
 #include "support/atlas.h"
 #include "support/viewer_state.h"
@@ -27,13 +27,6 @@ bool inRegion(int face, const double r[3], double slack) {
   for (int i = 0; i < 3; ++i)
     if (i != axis && along < std::fabs(r[i]) - slack) return false;
   return true;
-}
-
-// The closed atlas cell of a face, from the cross layout the test support draws.
-bool inCell(int face, const double st[2], double margin) {
-  const double s0 = support::kFaceCells[face][0] / 4.0, t0 = support::kFaceCells[face][1] / 3.0;
-  return st[0] >= s0 + margin && st[0] <= s0 + 0.25 - margin && st[1] >= t0 + margin &&
-         st[1] <= t0 + 1.0 / 3.0 - margin;
 }
 
 double polygonArea(const SeamVertex* v, int count) {
@@ -194,32 +187,6 @@ bool expectQuadPieces(int k, int l, const float d[3]) {
   return !same;
 }
 
-TEST(SeamFaces, DirectionFaceKeepsTheMappingsTieRules) {
-  struct Case {
-    double r[3];
-    int face;
-  };
-  const Case cases[] = {
-      {{2, 1, -1}, kFacePlusX},       {{-2, 1, 1}, kFaceMinusX},     {{0.5, 3, 1}, kFacePlusY},
-      {{0.5, -3, 1}, kFaceMinusY},    {{0.5, 1, 4}, kFacePlusZ},     {{0.5, 1, -4}, kFaceMinusZ},
-      // Ties: Y over X, Z over either, Z for all three; zero is not negative.
-      {{1, 1, 0}, kFacePlusY},        {{1, -1, 0}, kFaceMinusY},     {{-1, 0, 1}, kFacePlusZ},
-      {{0, 1, -1}, kFaceMinusZ},      {{-1, -1, -1}, kFaceMinusZ},   {{0, 0, 0}, kFacePlusZ},
-      {{-0.0, -0.0, -0.0}, kFacePlusZ}, {{1, 0, -0.0}, kFacePlusX},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(directionFace(c.r[0], c.r[1], c.r[2]), c.face)
-        << c.r[0] << "," << c.r[1] << "," << c.r[2];
-    // The mapping returns the same face for the direction, and (s, t) in that face's cell.
-    const double none[3] = {0, 0, 0};
-    const float d[3] = {static_cast<float>(c.r[0]), static_cast<float>(c.r[1]),
-                        static_cast<float>(c.r[2])};
-    double st[2];
-    EXPECT_EQ(reflectionTexCoord(none, d, st), c.face);
-    EXPECT_TRUE(inCell(c.face, st, 0.0)) << st[0] << "," << st[1];
-  }
-}
-
 TEST(SeamSplit, PiecesTileTheTriangleOneForEachFaceItReaches) {
   // World corners of no special orientation, so that a transposed index shows.
   const double p[3][3] = {{0, 0, 0}, {10, 0, 1}, {3, 7, -2}};
@@ -340,7 +307,7 @@ TEST(SeamTexCoords, TheFacesCellFormulaHeldInsideTheCell) {
             << kFaceNames[face] << " s " << st[0];
         EXPECT_TRUE(std::fabs(st[1] - (t0 + mt)) < 1e-12 || std::fabs(st[1] - (t0 + 1.0 / 3.0 - mt)) < 1e-12)
             << kFaceNames[face] << " t " << st[1];
-        EXPECT_TRUE(inCell(face, st, 0.5 * ms)) << kFaceNames[face];
+        EXPECT_TRUE(support::inFaceCell(face, st, 0.5 * ms)) << kFaceNames[face];
       }
     }
   }
@@ -391,32 +358,11 @@ class SeamQuads : public ::testing::Test {
   support::KeepViewerGlobals saved_;
 };
 
-TEST_F(SeamQuads, TexFacesAreTheMappingsFaceForEverySample) {
-  const float eyes[][3] = {{0, 0, 1}, {-0.66f, 0, 0.75f}, {0, 1, 0}, {3, -2, 1}, {0, 0, 0}};
-  for (const auto& e : eyes) {
-    look(e[0], e[1], e[2]);
-    std::memset(texFaces, 0xFF, sizeof texFaces);
-    computeTexCoords();
-    float d[3];
-    viewDirection(d);
-    int mismatches = 0;
-    for (int k = 0; k < kSamples; ++k)
-      for (int l = 0; l < kSamples; ++l) {
-        double st[2];
-        const int face = reflectionTexCoord(surfaceNormals[k][l], d, st);
-        if ((texFaces[k][l] != face || !inCell(face, texCoords[k][l], 0.0)) && ++mismatches <= 5)
-          ADD_FAILURE() << "sample " << k << "," << l << ": texFaces " << int{texFaces[k][l]}
-                        << ", the mapping " << face;
-      }
-    EXPECT_EQ(mismatches, 0) << "eye " << e[0] << "," << e[1] << "," << e[2];
-  }
-}
-
 TEST_F(SeamQuads, NextStraddlingQuadFindsEveryStraddlingQuadInTurn) {
   std::mt19937 rng(77);
   for (int round = 0; round < 40; ++round) {
     // Long runs of one face with a few changes, denser in later rounds; the first rounds
-    // put a lone change at each end of the rows and at the 8-quad steps.
+    // put a lone change at each end of the rows and in their middle.
     std::memset(texFaces, kFacePlusZ, sizeof texFaces);
     if (round < 3) {
       const int at[3] = {0, kSamples - 1, 63};

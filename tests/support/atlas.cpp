@@ -13,6 +13,12 @@ const Rgb kFlatFaceColours[kFaceCount] = {{40, 200, 200}, {220, 40, 40}, {200, 4
                                           {40, 200, 40},  {220, 200, 40}, {40, 40, 220}};
 const Rgb kFlatUnusedColour = {100, 100, 100};
 
+bool inFaceCell(int face, const double st[2], double margin) {
+  const double s0 = kFaceCells[face][0] / 4.0, t0 = kFaceCells[face][1] / 3.0;
+  return st[0] >= s0 + margin && st[0] <= s0 + 0.25 - margin && st[1] >= t0 + margin &&
+         st[1] <= t0 + 1.0 / 3.0 - margin;
+}
+
 std::vector<unsigned char> flatAtlasRgba(int cell, const Rgb faces[kFaceCount], Rgb unused) {
   const int width = 4 * cell, height = 3 * cell;
   std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);

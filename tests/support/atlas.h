@@ -24,6 +24,9 @@ std::vector<unsigned char> flatAtlasRgba(int cell, const Rgb faces[kFaceCount], 
 bool writeFlatAtlas(const std::string& path, int cell, const Rgb faces[kFaceCount] = kFlatFaceColours,
                     Rgb unused = kFlatUnusedColour);
 
+// Whether (s, t) lies in the closed atlas cell of a face, at least margin inside its border.
+bool inFaceCell(int face, const double st[2], double margin = 0.0);
+
 // The face whose colour p is within tolerance of in every channel, -1 for none.
 int flatFaceOf(Rgb p, const Rgb faces[kFaceCount] = kFlatFaceColours, int tolerance = 3);
 

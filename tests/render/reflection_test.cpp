@@ -12,7 +12,8 @@
 #include "app/state.h"
 #include "model/basis.h"
 #include "model/tessellation.h"
-#include "render/mirror.h"
+#include "render/reflection.h"
+#include "support/atlas.h"
 
 namespace {
 
@@ -386,6 +387,53 @@ TEST(MirrorReflection, NoDirectionFallsBackToThePlusZMiddle) {
     reflectionTexCoord(n, d, st);
     EXPECT_TRUE(std::isfinite(st[0]) && std::isfinite(st[1])) << show(st);
     EXPECT_TRUE(inUsedCell(st)) << show(st);
+  }
+}
+
+TEST(MirrorReflection, DirectionFaceKeepsTheMappingsTieRules) {
+  struct Case {
+    double r[3];
+    int face;
+  };
+  const Case cases[] = {
+      {{2, 1, -1}, kFacePlusX},       {{-2, 1, 1}, kFaceMinusX},     {{0.5, 3, 1}, kFacePlusY},
+      {{0.5, -3, 1}, kFaceMinusY},    {{0.5, 1, 4}, kFacePlusZ},     {{0.5, 1, -4}, kFaceMinusZ},
+      // Ties: Y over X, Z over either, Z for all three; zero is not negative.
+      {{1, 1, 0}, kFacePlusY},        {{1, -1, 0}, kFaceMinusY},     {{-1, 0, 1}, kFacePlusZ},
+      {{0, 1, -1}, kFaceMinusZ},      {{-1, -1, -1}, kFaceMinusZ},   {{0, 0, 0}, kFacePlusZ},
+      {{-0.0, -0.0, -0.0}, kFacePlusZ}, {{1, 0, -0.0}, kFacePlusX},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(directionFace(c.r[0], c.r[1], c.r[2]), c.face)
+        << c.r[0] << "," << c.r[1] << "," << c.r[2];
+    // The mapping returns the same face for the direction, and (s, t) in that face's cell.
+    const double none[3] = {0, 0, 0};
+    const float d[3] = {static_cast<float>(c.r[0]), static_cast<float>(c.r[1]),
+                        static_cast<float>(c.r[2])};
+    double st[2];
+    EXPECT_EQ(reflectionTexCoord(none, d, st), c.face);
+    EXPECT_TRUE(support::inFaceCell(c.face, st, 0.0)) << st[0] << "," << st[1];
+  }
+}
+
+TEST_F(MirrorTexCoords, TexFacesAreTheMappingsFaceForEverySample) {
+  const float eyes[][3] = {{0, 0, 1}, {-0.66f, 0, 0.75f}, {0, 1, 0}, {3, -2, 1}, {0, 0, 0}};
+  for (const auto& e : eyes) {
+    setCamera(e[0], e[1], e[2], 0.0f, 0.0f, 0.0f);
+    std::memset(texFaces, 0xFF, sizeof texFaces);
+    computeTexCoords();
+    float d[3];
+    viewDirection(d);
+    int mismatches = 0;
+    for (int k = 0; k < kSamples; ++k)
+      for (int l = 0; l < kSamples; ++l) {
+        double st[2];
+        const int face = reflectionTexCoord(surfaceNormals[k][l], d, st);
+        if ((texFaces[k][l] != face || !support::inFaceCell(face, texCoords[k][l], 0.0)) && ++mismatches <= 5)
+          ADD_FAILURE() << "sample " << k << "," << l << ": texFaces " << int{texFaces[k][l]}
+                        << ", the mapping " << face;
+      }
+    EXPECT_EQ(mismatches, 0) << "eye " << e[0] << "," << e[1] << "," << e[2];
   }
 }
 
