@@ -159,3 +159,18 @@ void renderAtlas(int cellSize, unsigned char* rgba) {
     }
   }
 }
+
+void renderPanorama(int width, int height, unsigned char* rgba) {
+  const double pi = 3.14159265358979323846;
+  for (int py = 0; py < height; ++py) {
+    const double latitude = (0.5 - (py + 0.5) / height) * pi;
+    for (int px = 0; px < width; ++px) {
+      const double longitude = ((px + 0.5) / width - 0.5) * 2 * pi;
+      const double d[3] = {-std::sin(longitude) * std::cos(latitude), std::sin(latitude),
+                           std::cos(longitude) * std::cos(latitude)};
+      unsigned char* out = rgba + 4 * (static_cast<long>(py) * width + px);
+      sceneColour(d, out);
+      out[3] = 255;
+    }
+  }
+}
