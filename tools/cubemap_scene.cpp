@@ -141,20 +141,25 @@ void sceneColour(const double dir[3], unsigned char rgb[3]) {
   quantize(c, rgb);
 }
 
-void renderAtlas(int cellSize, unsigned char* rgba) {
+void renderAtlasTexel(int px, int py, int cellSize, unsigned char rgb[3]) {
   const int n = 4, width = 4 * cellSize, height = 3 * cellSize;
+  double sum[3] = {0, 0, 0}, d[3], c[3];
+  for (int j = 0; j < n; ++j) {
+    for (int i = 0; i < n; ++i) {
+      atlasPointDirection((px + (i + 0.5) / n) / width, (py + (j + 0.5) / n) / height, d);
+      sceneRadiance(d, c);
+      for (int k = 0; k < 3; ++k) sum[k] += c[k] / (n * n);
+    }
+  }
+  quantize(sum, rgb);
+}
+
+void renderAtlas(int cellSize, unsigned char* rgba) {
+  const int width = 4 * cellSize, height = 3 * cellSize;
   for (int py = 0; py < height; ++py) {
     for (int px = 0; px < width; ++px) {
-      double sum[3] = {0, 0, 0}, d[3], c[3];
-      for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-          atlasPointDirection((px + (i + 0.5) / n) / width, (py + (j + 0.5) / n) / height, d);
-          sceneRadiance(d, c);
-          for (int k = 0; k < 3; ++k) sum[k] += c[k] / (n * n);
-        }
-      }
       unsigned char* out = rgba + 4 * (static_cast<long>(py) * width + px);
-      quantize(sum, out);
+      renderAtlasTexel(px, py, cellSize, out);
       out[3] = 255;
     }
   }
