@@ -1,6 +1,4 @@
-// Input decoding for the atlas command. The decoders read from memory through callbacks that
-// note when a decoder asks for bytes past the end, which is how a truncated JPEG or HDR file
-// shows: stb_image would otherwise fill the missing rows in silently.
+// Input decoding for the atlas command: whole files read into memory, then decoded there.
 #include "atlas/decode.h"
 
 #include <ImfArray.h>
@@ -11,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,33 +62,49 @@ bool startsWith(const unsigned char* bytes, std::size_t size, const char* magic,
   return size >= n && std::memcmp(bytes, magic, n) == 0;
 }
 
-// Memory read by stb_image's callbacks; starved once a read finds nothing left.
-struct MemoryReader {
-  const unsigned char* bytes;
-  std::size_t size, position;
-  bool starved;
-};
-
-int readBytes(void* user, char* out, int wanted) {
-  MemoryReader* r = static_cast<MemoryReader*>(user);
-  const std::size_t left = r->size - r->position;
-  const std::size_t n = wanted > 0 ? std::min(left, static_cast<std::size_t>(wanted)) : 0;
-  std::memcpy(out, r->bytes + r->position, n);
-  r->position += n;
-  if (n == 0 && wanted > 0) r->starved = true;
-  return static_cast<int>(n);
+// Whether a JPEG ends in its end-of-image marker (within the last 4 KB, which leaves room
+// for trailing padding): stb_image decodes a cut file without complaint, greying its end.
+bool jpegHasEnd(const unsigned char* bytes, std::size_t size) {
+  const std::size_t from = size > 4096 ? size - 4096 : 0;
+  for (std::size_t i = size; i >= from + 2; --i) {
+    if (bytes[i - 2] == 0xff && bytes[i - 1] == 0xd9) return true;
+  }
+  return false;
 }
 
-void skipBytes(void* user, int n) {
-  MemoryReader* r = static_cast<MemoryReader*>(user);
-  const std::size_t left = r->size - r->position;
-  if (n > 0 && static_cast<std::size_t>(n) > left) r->starved = true;
-  r->position += n > 0 ? std::min(left, static_cast<std::size_t>(n)) : 0;
-}
-
-int atEnd(void* user) {
-  MemoryReader* r = static_cast<MemoryReader*>(user);
-  return r->position >= r->size;
+// Walks a Radiance HDR's scanlines as stb_image will read them: 0 when all are there, 1 when
+// the data ends early, 2 for a run of length 0 or one past the line's end. stb_image reads
+// zeros past the end, and a zero run length loops it for ever, so it sees only checked data.
+int checkHdrScanlines(const unsigned char* bytes, std::size_t size, long width, long height) {
+  // The header ends at an empty line; the resolution line follows.
+  std::size_t pos = 0;
+  while (pos + 1 < size && !(bytes[pos] == '\n' && bytes[pos + 1] == '\n')) ++pos;
+  pos += 2;
+  while (pos < size && bytes[pos] != '\n') ++pos;
+  ++pos;
+  const bool runLength = width >= 8 && width < 32768;
+  for (long y = 0; y < height; ++y) {
+    if (!runLength || pos + 4 > size || bytes[pos] != 2 || bytes[pos + 1] != 2 ||
+        (bytes[pos + 2] & 0x80) != 0) {
+      // Flat pixels, 4 bytes each, from here to the image's end.
+      return size >= pos && (size - pos) / 4 >= static_cast<std::size_t>((height - y) * width) ? 0 : 1;
+    }
+    pos += 4;
+    for (int channel = 0; channel < 4; ++channel) {
+      for (long x = 0; x < width;) {
+        if (pos >= size) return 1;
+        long count = bytes[pos++];
+        const bool run = count > 128;
+        if (run) count -= 128;
+        if (count == 0 || x + count > width) return 2;
+        const std::size_t data = run ? 1 : static_cast<std::size_t>(count);
+        if (size - pos < data) return 1;
+        pos += data;
+        x += count;
+      }
+    }
+  }
+  return 0;
 }
 
 bool tooLarge(long width, long height) {
@@ -98,10 +114,9 @@ bool tooLarge(long width, long height) {
 bool decodeWithStb(const unsigned char* bytes, std::size_t size, bool hdr, DecodedImage* image,
                    char* reason, std::size_t capacity) {
   const char* format = hdr ? "Radiance HDR" : "JPEG";
-  const stbi_io_callbacks callbacks = {readBytes, skipBytes, atEnd};
-  MemoryReader reader = {bytes, size, 0, false};
+  const int length = static_cast<int>(std::min<std::size_t>(size, INT_MAX));
   int w = 0, h = 0, channels = 0;
-  if (!stbi_info_from_callbacks(&callbacks, &reader, &w, &h, &channels)) {
+  if (!stbi_info_from_memory(bytes, length, &w, &h, &channels)) {
     std::snprintf(reason, capacity, "corrupt %s (%s)", format, stbi_failure_reason());
     return false;
   }
@@ -109,18 +124,15 @@ bool decodeWithStb(const unsigned char* bytes, std::size_t size, bool hdr, Decod
     std::snprintf(reason, capacity, "%s of %d x %d pixels is too large", format, w, h);
     return false;
   }
-  reader = {bytes, size, 0, false};
-  void* pixels = hdr ? static_cast<void*>(stbi_loadf_from_callbacks(&callbacks, &reader, &w, &h,
-                                                                    &channels, 3))
-                     : static_cast<void*>(stbi_load_from_callbacks(&callbacks, &reader, &w, &h,
-                                                                   &channels, 3));
-  if (pixels == nullptr || reader.starved) {
-    if (pixels == nullptr && !reader.starved) {
-      std::snprintf(reason, capacity, "corrupt %s (%s)", format, stbi_failure_reason());
-    } else {
-      std::snprintf(reason, capacity, "truncated %s", format);
-    }
-    stbi_image_free(pixels);
+  const int check = hdr ? checkHdrScanlines(bytes, size, w, h) : jpegHasEnd(bytes, size) ? 0 : 1;
+  if (check != 0) {
+    std::snprintf(reason, capacity, "%s %s", check == 1 ? "truncated" : "corrupt", format);
+    return false;
+  }
+  void* pixels = hdr ? static_cast<void*>(stbi_loadf_from_memory(bytes, length, &w, &h, &channels, 3))
+                     : static_cast<void*>(stbi_load_from_memory(bytes, length, &w, &h, &channels, 3));
+  if (pixels == nullptr) {
+    std::snprintf(reason, capacity, "corrupt %s (%s)", format, stbi_failure_reason());
     return false;
   }
   // stb_image's buffers come from malloc, as freeDecoded expects.
