@@ -138,6 +138,10 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/) {
     case kCtrlY:
       redoLastDrag();
       break;
+    case 'e':
+    case 'E':
+      reloadCubemap("cubemap.png");
+      break;
     default:
       break;
   }

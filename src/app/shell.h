@@ -33,6 +33,7 @@ void displayWith(void (*drawPatch)());
 void reshape(int width, int height);
 
 // Escape exits with status 0; a/A toggles the axes, s/S recording; w/W saves the net file,
-// o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; every other key
-// only redraws.
+// o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; e/E reloads
+// cubemap.png from the working directory, keeping the shown one when that fails; every
+// other key only redraws.
 void keyboard(unsigned char key, int x, int y);
