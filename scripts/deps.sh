@@ -5,7 +5,7 @@
 set -euo pipefail
 
 run_packages=(cmake g++ make freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri liblodepng-dev
-              libstb-dev libopenexr-dev)
+              libstb-dev libopenexr-dev zlib1g-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils libx11-dev libxtst-dev assimp-utils
                clang libclang-rt-14-dev valgrind python3)
 

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
+// The longest sub-row: kMaxCell texels of at most this many sub-samples.
+constexpr int kMaxSubSamples = 8;
+constexpr int kMaxRun = kMaxCell * kMaxSubSamples;
 // Largest linear value kept from a decoded image: the half-float maximum.
 constexpr float kMaxLinear = 65504.0f;
 
@@ -66,25 +69,18 @@ inline void addTap(const SourceImage& image, const float* decode, long index, fl
   }
 }
 
-// Bilinear lookup at pixel coordinates (fx, fy), pixel centres at integers here, both above
-// -1 (truncation then floors); columns wrap when wrapX, else clamp; rows clamp.
+// Bilinear lookup in a face at pixel coordinates (fx, fy), pixel centres at integers here,
+// both above -1 (truncation then floors); clamped at the edges.
 template <bool kSrgb>
-inline void addBilinear(const SourceImage& image, const float* decode, float fx, float fy, bool wrapX, float sum[3]) {
+inline void addBilinear(const SourceImage& image, const float* decode, float fx, float fy, float sum[3]) {
   const int w = image.width;
   const int h = image.height;
   int x0 = static_cast<int>(fx + 1.0f) - 1;
   int y0 = static_cast<int>(fy + 1.0f) - 1;
   const float tx = fx - static_cast<float>(x0);
   const float ty = fy - static_cast<float>(y0);
-  int x1 = x0 + 1;
-  if (wrapX) {
-    if (x0 < 0) x0 += w;
-    if (x0 >= w) x0 -= w;
-    x1 = x0 + 1 == w ? 0 : x0 + 1;
-  } else {
-    x0 = std::min(std::max(x0, 0), w - 1);
-    x1 = std::min(x1, w - 1);
-  }
+  const int x1 = std::min(x0 + 1, w - 1);
+  x0 = std::min(std::max(x0, 0), w - 1);
   const int y1 = std::min(y0 + 1, h - 1);
   y0 = std::min(std::max(y0, 0), h - 1);
   const long row0 = static_cast<long>(y0) * w;
@@ -95,10 +91,19 @@ inline void addBilinear(const SourceImage& image, const float* decode, float fx,
   addTap<kSrgb>(image, decode, row1 + x1, tx * ty, sum);
 }
 
-// Panorama pixel coordinates of the directions base + a_k slope, a_k = (2k + 1) / count - 1
-// for k below count (one sub-row of a cell): no branches or calls, so that it vectorises.
+// Where one sub-sample's bilinear lookup reads: the pixel indices of its four taps and the
+// weights of the right and lower ones.
+struct Taps {
+  int topLeft[kMaxRun], topRight[kMaxRun], bottomLeft[kMaxRun], bottomRight[kMaxRun];
+  float tx[kMaxRun], ty[kMaxRun];
+};
+
+// The panorama's taps for the directions base + a_k slope, a_k = (2k + 1) / count - 1 for k
+// below count (one sub-row of a cell). Pixel centres lie at integer coordinates after the
+// half-pixel shift; columns wrap, rows are clamped at the poles. No branches or calls, so
+// that it vectorises.
 void mapPanoramaSubRow(const float base[3], const float slope[3], int count, int width,
-                       int height, float* fx, float* fy) {
+                       int height, Taps* taps) {
   const float w = static_cast<float>(width);
   const float h = static_cast<float>(height);
   const float step = 2.0f / static_cast<float>(count);
@@ -109,8 +114,21 @@ void mapPanoramaSubRow(const float base[3], const float slope[3], int count, int
     const float z = base[2] + a * slope[2];
     const float longitude = fastAtan2(-x, z);  // 0 at +Z, +pi/2 at -X (to the right)
     const float latitude = fastAtan2(y, std::sqrt(x * x + z * z));
-    fx[k] = (longitude * (0.5f / kPi) + 0.5f) * w - 0.5f;
-    fy[k] = (0.5f - latitude * (1.0f / kPi)) * h - 0.5f;
+    const float fx = (longitude * (0.5f / kPi) + 0.5f) * w - 0.5f;  // -0.5 to w - 0.5
+    const float fy = (0.5f - latitude * (1.0f / kPi)) * h - 0.5f;   // -0.5 to h - 0.5
+    // Both above -1, so truncation floors.
+    const int x0 = static_cast<int>(fx + 1.0f) - 1;
+    const int y0 = static_cast<int>(fy + 1.0f) - 1;
+    taps->tx[k] = fx - static_cast<float>(x0);
+    taps->ty[k] = fy - static_cast<float>(y0);
+    const int left = x0 < 0 ? width - 1 : x0;
+    const int right = x0 + 1 >= width ? 0 : x0 + 1;
+    const int top = (y0 < 0 ? 0 : y0) * width;
+    const int bottom = (y0 + 1 >= height ? height - 1 : y0 + 1) * width;
+    taps->topLeft[k] = top + left;
+    taps->topRight[k] = top + right;
+    taps->bottomLeft[k] = bottom + left;
+    taps->bottomRight[k] = bottom + right;
   }
 }
 
@@ -130,7 +148,7 @@ inline void addFaces(const SourceImage* images, const float* decode, float x, fl
   const float b = static_cast<float>(rule.bSign) * (r[rule.bAxis] / major);
   const SourceImage& image = images[kInputOfFace[face]];
   const float n = static_cast<float>(image.width);
-  addBilinear<kSrgb>(image, decode, (a + 1.0f) * 0.5f * n - 0.5f, (b + 1.0f) * 0.5f * n - 0.5f, false, sum);
+  addBilinear<kSrgb>(image, decode, (a + 1.0f) * 0.5f * n - 0.5f, (b + 1.0f) * 0.5f * n - 0.5f, sum);
 }
 
 // The face whose cell is at (column, row) of the atlas, -1 for an unused cell.
@@ -145,9 +163,6 @@ int faceOfCell(int column, int row) {
   return -1;
 }
 
-// The longest sub-row: kMaxCell texels of at most this many sub-samples.
-constexpr int kMaxSubSamples = 8;
-
 template <bool kSrgb>
 void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char* rgb) {
   const int cell = job.cell;
@@ -160,8 +175,8 @@ void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char*
   const float gain = static_cast<float>(std::exp2(job.exposure));
   const float weight = 1.0f / static_cast<float>(n * n);
   const float* decode = srgbTables().decode;
-  float fx[kMaxCell * kMaxSubSamples];
-  float fy[kMaxCell * kMaxSubSamples];
+  // Per thread and far too large for a stack: a quarter of a megabyte of lookups a sub-row.
+  static thread_local Taps taps;
   float sums[kMaxCell * 3];
   for (int py = rowBegin; py < rowEnd; ++py) {
     const int row = py / cell;
@@ -191,10 +206,15 @@ void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char*
                                       slope[0] * sn + slope[2] * c};
         if (job.panorama) {
           const SourceImage& image = job.images[0];
-          mapPanoramaSubRow(turnedBase, turnedSlope, count, image.width, image.height, fx, fy);
+          mapPanoramaSubRow(turnedBase, turnedSlope, count, image.width, image.height, &taps);
           for (int i = 0, k = 0; i < cell; ++i) {
             for (int sx = 0; sx < n; ++sx, ++k) {
-              addBilinear<kSrgb>(image, decode, fx[k], fy[k], true, sums + 3 * i);
+              const float tx = taps.tx[k], ty = taps.ty[k];
+              float* sum = sums + 3 * i;
+              addTap<kSrgb>(image, decode, taps.topLeft[k], (1.0f - tx) * (1.0f - ty), sum);
+              addTap<kSrgb>(image, decode, taps.topRight[k], tx * (1.0f - ty), sum);
+              addTap<kSrgb>(image, decode, taps.bottomLeft[k], (1.0f - tx) * ty, sum);
+              addTap<kSrgb>(image, decode, taps.bottomRight[k], tx * ty, sum);
             }
           }
         } else {
