@@ -12,6 +12,10 @@ constexpr float kPi = 3.14159265358979f;
 // The longest sub-row: kMaxCell texels of at most this many sub-samples.
 constexpr int kMaxSubSamples = 8;
 constexpr int kMaxRun = kMaxCell * kMaxSubSamples;
+// Texels of an unused cell next to a used one that repeat the used cell's edge, so that the
+// viewer's linear filter, which reads up to half a texel past a cell's border, finds the
+// face's colour there and not black.
+constexpr int kGutter = 2;
 // Largest linear value kept from a decoded image: the half-float maximum.
 constexpr float kMaxLinear = 65504.0f;
 
@@ -151,7 +155,8 @@ inline void addFaces(const SourceImage* images, const float* decode, float x, fl
   addBilinear<kSrgb>(image, decode, (a + 1.0f) * 0.5f * n - 0.5f, (b + 1.0f) * 0.5f * n - 0.5f, sum);
 }
 
-// The face whose cell is at (column, row) of the atlas, -1 for an unused cell.
+// The face whose cell is at (column, row) of the atlas, -1 for an unused cell or one
+// outside the atlas.
 int faceOfCell(int column, int row) {
   for (int face = 0; face < 6; ++face) {
     const FaceRule& rule = kFaceRules[face];
@@ -163,12 +168,12 @@ int faceOfCell(int column, int row) {
   return -1;
 }
 
+// Texel row j of face's cell into texel (cell RGB texels).
 template <bool kSrgb>
-void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char* rgb) {
+void convertSegment(const AtlasJob& job, int face, int j, unsigned char* texel) {
   const int cell = job.cell;
   const int n = std::min(job.subSamples, kMaxSubSamples);
   const int count = n * cell;
-  const long stride = 3L * 4 * cell;
   const double yaw = job.yawDegrees * (3.14159265358979323846 / 180.0);
   const float c = static_cast<float>(std::cos(yaw));
   const float sn = static_cast<float>(std::sin(yaw));
@@ -178,63 +183,87 @@ void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char*
   // Per thread and far too large for a stack: a quarter of a megabyte of lookups a sub-row.
   static thread_local Taps taps;
   float sums[kMaxCell * 3];
+  // The cell's texel at (a, b) looks along r[axis] = +-1, r[aAxis] = aSign a,
+  // r[bAxis] = bSign b (the rule of kFaceRules solved for r), here as base + a slope,
+  // turned by the yaw: the source is looked up the opposite way round.
+  const FaceRule& rule = kFaceRules[face];
+  std::fill(sums, sums + 3 * cell, 0.0f);
+  for (int sy = 0; sy < n; ++sy) {
+    const float b = 2.0f * (j + (sy + 0.5f) / n) / cell - 1.0f;
+    float base[3] = {0.0f, 0.0f, 0.0f};
+    float slope[3] = {0.0f, 0.0f, 0.0f};
+    base[rule.axis] = (face & 1) != 0 ? 1.0f : -1.0f;
+    base[rule.bAxis] = static_cast<float>(rule.bSign) * b;
+    slope[rule.aAxis] = static_cast<float>(rule.aSign);
+    const float turnedBase[3] = {base[0] * c - base[2] * sn, base[1], base[0] * sn + base[2] * c};
+    const float turnedSlope[3] = {slope[0] * c - slope[2] * sn, slope[1],
+                                  slope[0] * sn + slope[2] * c};
+    if (job.panorama) {
+      const SourceImage& image = job.images[0];
+      mapPanoramaSubRow(turnedBase, turnedSlope, count, image.width, image.height, &taps);
+      for (int i = 0, k = 0; i < cell; ++i) {
+        for (int sx = 0; sx < n; ++sx, ++k) {
+          const float tx = taps.tx[k], ty = taps.ty[k];
+          float* sum = sums + 3 * i;
+          addTap<kSrgb>(image, decode, taps.topLeft[k], (1.0f - tx) * (1.0f - ty), sum);
+          addTap<kSrgb>(image, decode, taps.topRight[k], tx * (1.0f - ty), sum);
+          addTap<kSrgb>(image, decode, taps.bottomLeft[k], (1.0f - tx) * ty, sum);
+          addTap<kSrgb>(image, decode, taps.bottomRight[k], tx * ty, sum);
+        }
+      }
+    } else {
+      const float step = 2.0f / static_cast<float>(count);
+      for (int i = 0, k = 0; i < cell; ++i) {
+        for (int sx = 0; sx < n; ++sx, ++k) {
+          const float a = (static_cast<float>(k) + 0.5f) * step - 1.0f;
+          addFaces<kSrgb>(job.images, decode, turnedBase[0] + a * turnedSlope[0],
+                          turnedBase[1] + a * turnedSlope[1], turnedBase[2] + a * turnedSlope[2],
+                          sums + 3 * i);
+        }
+      }
+    }
+  }
+  for (int i = 0; i < cell; ++i, texel += 3) {
+    for (int k = 0; k < 3; ++k) {
+      float v = sums[3 * i + k] * weight;
+      if (job.toneMap) v = toneCurve(v * gain);
+      texel[k] = linearToSrgb(v);
+    }
+  }
+}
+
+template <bool kSrgb>
+void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char* rgb) {
+  const int cell = job.cell;
+  const int gutter = std::min(kGutter, cell / 2);
   for (int py = rowBegin; py < rowEnd; ++py) {
     const int row = py / cell;
     const int j = py % cell;
-    unsigned char* out = rgb + stride * py;
+    unsigned char* out = rgb + 3L * 4 * cell * py;
     for (int column = 0; column < 4; ++column) {
-      const int face = faceOfCell(column, row);
       unsigned char* texel = out + 3L * cell * column;
-      if (face < 0) {
+      const int face = faceOfCell(column, row);
+      const int below = faceOfCell(column, row + 1);
+      const int above = faceOfCell(column, row - 1);
+      if (face >= 0) {
+        convertSegment<kSrgb>(job, face, j, texel);
+      } else if (j >= cell - gutter && below >= 0) {
+        convertSegment<kSrgb>(job, below, 0, texel);
+      } else if (j < gutter && above >= 0) {
+        convertSegment<kSrgb>(job, above, cell - 1, texel);
+      } else {
         std::fill(texel, texel + 3L * cell, static_cast<unsigned char>(0));
-        continue;
       }
-      // The cell's texel at (a, b) looks along r[axis] = +-1, r[aAxis] = aSign a,
-      // r[bAxis] = bSign b (the rule of kFaceRules solved for r), here as base + a slope,
-      // turned by the yaw: the source is looked up the opposite way round.
-      const FaceRule& rule = kFaceRules[face];
-      std::fill(sums, sums + 3 * cell, 0.0f);
-      for (int sy = 0; sy < n; ++sy) {
-        const float b = 2.0f * (j + (sy + 0.5f) / n) / cell - 1.0f;
-        float base[3] = {0.0f, 0.0f, 0.0f};
-        float slope[3] = {0.0f, 0.0f, 0.0f};
-        base[rule.axis] = (face & 1) != 0 ? 1.0f : -1.0f;
-        base[rule.bAxis] = static_cast<float>(rule.bSign) * b;
-        slope[rule.aAxis] = static_cast<float>(rule.aSign);
-        const float turnedBase[3] = {base[0] * c - base[2] * sn, base[1], base[0] * sn + base[2] * c};
-        const float turnedSlope[3] = {slope[0] * c - slope[2] * sn, slope[1],
-                                      slope[0] * sn + slope[2] * c};
-        if (job.panorama) {
-          const SourceImage& image = job.images[0];
-          mapPanoramaSubRow(turnedBase, turnedSlope, count, image.width, image.height, &taps);
-          for (int i = 0, k = 0; i < cell; ++i) {
-            for (int sx = 0; sx < n; ++sx, ++k) {
-              const float tx = taps.tx[k], ty = taps.ty[k];
-              float* sum = sums + 3 * i;
-              addTap<kSrgb>(image, decode, taps.topLeft[k], (1.0f - tx) * (1.0f - ty), sum);
-              addTap<kSrgb>(image, decode, taps.topRight[k], tx * (1.0f - ty), sum);
-              addTap<kSrgb>(image, decode, taps.bottomLeft[k], (1.0f - tx) * ty, sum);
-              addTap<kSrgb>(image, decode, taps.bottomRight[k], tx * ty, sum);
-            }
-          }
-        } else {
-          const float step = 2.0f / static_cast<float>(count);
-          for (int i = 0, k = 0; i < cell; ++i) {
-            for (int sx = 0; sx < n; ++sx, ++k) {
-              const float a = (static_cast<float>(k) + 0.5f) * step - 1.0f;
-              addFaces<kSrgb>(job.images, decode, turnedBase[0] + a * turnedSlope[0],
-                              turnedBase[1] + a * turnedSlope[1],
-                              turnedBase[2] + a * turnedSlope[2], sums + 3 * i);
-            }
-          }
-        }
+    }
+    // Beside a used cell in the same row, its edge column repeated.
+    for (int column = 0; column < 4; ++column) {
+      if (faceOfCell(column, row) >= 0) continue;
+      unsigned char* texel = out + 3L * cell * column;
+      if (faceOfCell(column + 1, row) >= 0) {
+        for (int i = cell - gutter; i < cell; ++i) std::copy_n(texel + 3L * cell, 3, texel + 3 * i);
       }
-      for (int i = 0; i < cell; ++i, texel += 3) {
-        for (int k = 0; k < 3; ++k) {
-          float v = sums[3 * i + k] * weight;
-          if (job.toneMap) v = toneCurve(v * gain);
-          texel[k] = linearToSrgb(v);
-        }
+      if (faceOfCell(column - 1, row) >= 0) {
+        for (int i = 0; i < gutter; ++i) std::copy_n(texel - 3, 3, texel + 3 * i);
       }
     }
   }

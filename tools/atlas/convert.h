@@ -44,7 +44,8 @@ bool panoramaAspectFits(int width, int height);
 int defaultCell(const AtlasJob& job);
 
 // Writes atlas rows rowBegin up to rowEnd (exclusive) into rgb, which holds the whole atlas
-// (4 * cell * 3 bytes a row, top row first); texels of unused cells are black. Each texel
+// (4 * cell * 3 bytes a row, top row first). Unused cells are black but for a gutter of 2
+// texels beside a used cell that repeats the used cell's edge texels. Each texel
 // averages subSamples^2 bilinear lookups over its footprint in linear light (the panorama
 // wraps left to right and is clamped at the poles, a face is clamped at its edges), then is
 // tone mapped when asked and encoded to sRGB. Rows of one job may be written in any order,
