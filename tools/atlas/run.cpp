@@ -17,7 +17,9 @@ namespace {
 // Rows a thread takes at a time: small enough to balance, large enough to cost nothing.
 constexpr int kRowsPerTask = 8;
 constexpr int kBarWidth = 40;
-constexpr int kZlibLevel = 6;  // zlib's default: the faster levels saved little more
+// Level 3: on a detailed 4096 x 3072 atlas less than half the time of zlib's default 6 for
+// 15 % more bytes; 1 and 2 save little more time.
+constexpr int kZlibLevel = 3;
 
 void drawBar(int done, int total) {
   const int filled = static_cast<int>(static_cast<long>(done) * kBarWidth / total);
@@ -28,8 +30,7 @@ void drawBar(int done, int total) {
   std::fflush(stderr);
 }
 
-// LodePNG's zlib stream made by zlib: on a 4096 x 3072 atlas about four times faster than
-// LodePNG's own deflate at its defaults, for a file of about the same size.
+// LodePNG's zlib stream made by zlib, several times faster than LodePNG's own deflate.
 unsigned deflateWithZlib(unsigned char** out, std::size_t* outSize, const unsigned char* in,
                          std::size_t inSize, const LodePNGCompressSettings* /*settings*/) {
   uLongf size = compressBound(static_cast<uLong>(inSize));
