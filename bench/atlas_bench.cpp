@@ -20,7 +20,9 @@ constexpr int kWidth = 8192, kHeight = 4096, kCell = 1024;
 
 char panoramaName[64];  // the JPEG's path, removed at exit
 
-void removePanorama() { std::remove(panoramaName); }
+void removePanorama() {
+  std::remove(panoramaName);
+}
 
 // The panorama as a JPEG in /tmp, written once: smooth gradients under fine detail, so that
 // it neither compresses to nothing nor is all noise. Empty when it can't be written.
@@ -46,7 +48,8 @@ const std::string& panoramaPath() {
 
 bool decodePanorama(benchmark::State& state, DecodedImage* image) {
   char reason[256];
-  if (panoramaPath().empty() || !decodeImageFile(panoramaPath().c_str(), image, reason, sizeof reason)) {
+  if (panoramaPath().empty() ||
+      !decodeImageFile(panoramaPath().c_str(), image, reason, sizeof reason)) {
     state.SkipWithError("no panorama");
     return false;
   }
@@ -75,7 +78,8 @@ static void BM_AtlasResample(benchmark::State& state) {
   DecodedImage image;
   if (!decodePanorama(state, &image)) return;
   std::vector<unsigned char> rgb(36L * kCell * kCell);
-  for (auto _ : state) runConversion(jobOf(image), static_cast<int>(state.range(0)), false, rgb.data());
+  for (auto _ : state)
+    runConversion(jobOf(image), static_cast<int>(state.range(0)), false, rgb.data());
   freeDecoded(&image);
 }
 BENCHMARK(BM_AtlasResample)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -109,7 +113,8 @@ static void BM_AtlasJpegToPng(benchmark::State& state) {
     std::size_t size = 0;
     char reason[256];
     if (encodeAtlasPng(rgb.data(), 4 * kCell, 3 * kCell, &png, &size) != 0 ||
-        !replaceFile(out.c_str(), reinterpret_cast<const char*>(png), size, reason, sizeof reason)) {
+        !replaceFile(out.c_str(), reinterpret_cast<const char*>(png), size, reason,
+                     sizeof reason)) {
       state.SkipWithError("the atlas was not written");
     }
     std::free(png);

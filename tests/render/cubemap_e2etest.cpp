@@ -21,20 +21,22 @@ class CubemapE2eTest : public e2e::AppSessionTest {
   // converted into cubemap.png with the extra options.
   void convert(const std::string& options) {
     const int w = 256, h = 128;
-    std::vector<unsigned char> rgb(3 * w * h);
-    for (int j = 0; j < h; ++j) {
-      for (int i = 0; i < w; ++i) {
-        const double lon = ((i + 0.5) / w - 0.5) * 2 * M_PI, lat = (0.5 - (j + 0.5) / h) * M_PI;
-        const double d[3] = {-std::sin(lon) * std::cos(lat), std::sin(lat), std::cos(lon) * std::cos(lat)};
-        int axis = 0;
-        for (int k = 1; k < 3; ++k) axis = std::fabs(d[k]) > std::fabs(d[axis]) ? k : axis;
-        const support::Rgb c = kFlatFaceColours[2 * axis + (d[axis] > 0)];
-        rgb[3 * (j * w + i)] = c.r, rgb[3 * (j * w + i) + 1] = c.g, rgb[3 * (j * w + i) + 2] = c.b;
-      }
+    std::vector<unsigned char> rgb;
+    for (int p = 0; p < w * h; ++p) {
+      const double lon = ((p % w + 0.5) / w - 0.5) * 2 * M_PI,
+                   lat = (0.5 - (p / w + 0.5) / h) * M_PI;
+      const double d[3] = {-std::sin(lon) * std::cos(lat), std::sin(lat),
+                           std::cos(lon) * std::cos(lat)};
+      const int axis = std::fabs(d[0]) > std::fabs(d[1]) && std::fabs(d[0]) > std::fabs(d[2]) ? 0
+                       : std::fabs(d[1]) > std::fabs(d[2])                                    ? 1
+                                                                                              : 2;
+      const support::Rgb c = kFlatFaceColours[2 * axis + (d[axis] > 0)];
+      rgb.insert(rgb.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
+                             static_cast<unsigned char>(c.b)});
     }
     ASSERT_EQ(lodepng::encode(path("pano.png"), rgb, w, h, LCT_RGB), 0u);
-    const std::string line = "cd '" + workDir + "' && '" PATCHLUME_ATLAS_BINARY "' --size 64 " + options +
-                             " pano.png cubemap.png";
+    const std::string line = "cd '" + workDir + "' && '" PATCHLUME_ATLAS_BINARY "' --size 64 " +
+                             options + " pano.png cubemap.png";
     ASSERT_EQ(std::system(line.c_str()), 0);
   }
   // The settled frame shows these faces' colours at the middle, left and right of the mirror.

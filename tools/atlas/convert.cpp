@@ -50,7 +50,10 @@ inline float fastAtan2(float y, float x) {
   const float q = hi > 0.0f ? std::min(ax, ay) / hi : 0.0f;
   const float s = q * q;
   float r = (((((-0.01172120f * s + 0.05265332f) * s - 0.11643287f) * s + 0.19354346f) * s -
-              0.33262347f) * s + 0.99997726f) * q;
+              0.33262347f) *
+                 s +
+             0.99997726f) *
+            q;
   r = ay > ax ? 0.5f * kPi - r : r;
   r = x < 0.0f ? kPi - r : r;
   return y < 0.0f ? -r : r;
@@ -76,7 +79,8 @@ inline void addTap(const SourceImage& image, const float* decode, long index, fl
 // Bilinear lookup in a face at pixel coordinates (fx, fy), pixel centres at integers here,
 // both above -1 (truncation then floors); clamped at the edges.
 template <bool kSrgb>
-inline void addBilinear(const SourceImage& image, const float* decode, float fx, float fy, float sum[3]) {
+inline void addBilinear(const SourceImage& image, const float* decode, float fx, float fy,
+                        float sum[3]) {
   const int w = image.width;
   const int h = image.height;
   int x0 = static_cast<int>(fx + 1.0f) - 1;
@@ -106,8 +110,8 @@ struct Taps {
 // below count (one sub-row of a cell). Pixel centres lie at integer coordinates after the
 // half-pixel shift; columns wrap, rows are clamped at the poles. No branches or calls, so
 // that it vectorises.
-void mapPanoramaSubRow(const float base[3], const float slope[3], int count, int width,
-                       int height, Taps* taps) {
+void mapPanoramaSubRow(const float base[3], const float slope[3], int count, int width, int height,
+                       Taps* taps) {
   const float w = static_cast<float>(width);
   const float h = static_cast<float>(height);
   const float step = 2.0f / static_cast<float>(count);
@@ -137,13 +141,14 @@ void mapPanoramaSubRow(const float base[3], const float slope[3], int count, int
 }
 
 // Which input image holds each CubeFace.
-constexpr int kInputOfFace[6] = {kInputMinusX, kInputPlusX, kInputMinusY,
+constexpr int kInputOfFace[6] = {kInputMinusX, kInputPlusX,  kInputMinusY,
                                  kInputPlusY,  kInputMinusZ, kInputPlusZ};
 
 // The faces along direction (x, y, z), any length but zero: the face image the viewer's
 // rule picks, at the rule's (a, b).
 template <bool kSrgb>
-inline void addFaces(const SourceImage* images, const float* decode, float x, float y, float z, float sum[3]) {
+inline void addFaces(const SourceImage* images, const float* decode, float x, float y, float z,
+                     float sum[3]) {
   const int face = directionFace(x, y, z);
   const FaceRule& rule = kFaceRules[face];
   const float r[3] = {x, y, z};
@@ -152,7 +157,8 @@ inline void addFaces(const SourceImage* images, const float* decode, float x, fl
   const float b = static_cast<float>(rule.bSign) * (r[rule.bAxis] / major);
   const SourceImage& image = images[kInputOfFace[face]];
   const float n = static_cast<float>(image.width);
-  addBilinear<kSrgb>(image, decode, (a + 1.0f) * 0.5f * n - 0.5f, (b + 1.0f) * 0.5f * n - 0.5f, sum);
+  addBilinear<kSrgb>(image, decode, (a + 1.0f) * 0.5f * n - 0.5f, (b + 1.0f) * 0.5f * n - 0.5f,
+                     sum);
 }
 
 // The face whose cell is at (column, row) of the atlas, -1 for an unused cell or one
@@ -294,7 +300,9 @@ float toneCurve(float x) {
   return std::min(1.0f, std::max(0.0f, y));
 }
 
-float srgbToLinear(unsigned char value) { return srgbTables().decode[value]; }
+float srgbToLinear(unsigned char value) {
+  return srgbTables().decode[value];
+}
 
 unsigned char linearToSrgb(float linear) {
   const float* t = srgbTables().thresholds;

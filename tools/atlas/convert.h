@@ -14,9 +14,9 @@
 
 // One source image; exactly one of srgb and linear is set.
 struct SourceImage {
-  int width = 0, height = 0;               // pixels
-  const unsigned char* srgb = nullptr;     // width * height * 3 sRGB bytes
-  const float* linear = nullptr;           // width * height * 3 linear values, finite, >= 0
+  int width = 0, height = 0;            // pixels
+  const unsigned char* srgb = nullptr;  // width * height * 3 sRGB bytes
+  const float* linear = nullptr;        // width * height * 3 linear values, finite, >= 0
 };
 
 // Faces in the order the command takes them.

@@ -87,7 +87,8 @@ int checkHdrScanlines(const unsigned char* bytes, std::size_t size, long width, 
     if (!runLength || pos + 4 > size || bytes[pos] != 2 || bytes[pos + 1] != 2 ||
         (bytes[pos + 2] & 0x80) != 0) {
       // Flat pixels, 4 bytes each, from here to the image's end.
-      return size >= pos && (size - pos) / 4 >= static_cast<std::size_t>((height - y) * width) ? 0 : 1;
+      return size >= pos && (size - pos) / 4 >= static_cast<std::size_t>((height - y) * width) ? 0
+                                                                                               : 1;
     }
     pos += 4;
     for (int channel = 0; channel < 4; ++channel) {
@@ -129,8 +130,9 @@ bool decodeWithStb(const unsigned char* bytes, std::size_t size, bool hdr, Decod
     std::snprintf(reason, capacity, "%s %s", check == 1 ? "truncated" : "corrupt", format);
     return false;
   }
-  void* pixels = hdr ? static_cast<void*>(stbi_loadf_from_memory(bytes, length, &w, &h, &channels, 3))
-                     : static_cast<void*>(stbi_load_from_memory(bytes, length, &w, &h, &channels, 3));
+  void* pixels =
+      hdr ? static_cast<void*>(stbi_loadf_from_memory(bytes, length, &w, &h, &channels, 3))
+          : static_cast<void*>(stbi_load_from_memory(bytes, length, &w, &h, &channels, 3));
   if (pixels == nullptr) {
     std::snprintf(reason, capacity, "corrupt %s (%s)", format, stbi_failure_reason());
     return false;
