@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -60,14 +61,19 @@ void runConversion(const AtlasJob& job, int threads, bool progress, unsigned cha
       rowsDone.fetch_add(end - begin);
     }
   };
+  // Threads the system refuses (std::thread throws then) leave their share to the others.
   std::vector<std::thread> pool;
-  for (int i = 1; i < threads; ++i) pool.emplace_back(work);
-  if (!progress) {
+  for (int i = 1; i < threads; ++i) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::exception&) {
+      break;
+    }
+  }
+  if (!progress || pool.empty()) {
     work();
   } else {
-    // The calling thread draws the bar and lends a hand only when there is no other.
-    std::thread last;
-    if (threads <= 1) last = std::thread(work);
+    // The calling thread draws the bar while the pool works.
     const auto start = std::chrono::steady_clock::now();
     bool shown = false;
     while (rowsDone.load() < height) {
@@ -77,7 +83,6 @@ void runConversion(const AtlasJob& job, int threads, bool progress, unsigned cha
         shown = true;
       }
     }
-    if (last.joinable()) last.join();
     if (shown) {
       std::fprintf(stderr, "\r%*s\r", kBarWidth + 8, "");
       std::fflush(stderr);

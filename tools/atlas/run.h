@@ -7,8 +7,8 @@
 #include "atlas/convert.h"
 
 // Fills the whole atlas (4 cell by 3 cell RGB texels, top row first) on `threads` threads
-// (at least 1). With progress, draws a bar on stderr once the work has run for a second,
-// and clears it at the end.
+// (at least 1). With progress and more than one thread, the calling thread draws a bar on
+// stderr once the work has run for a second, and clears it at the end.
 void runConversion(const AtlasJob& job, int threads, bool progress, unsigned char* rgb);
 
 // Encodes RGB texels as a PNG in a malloc'ed buffer, with zlib settings chosen for speed on
