@@ -186,7 +186,7 @@ void convertSegment(const AtlasJob& job, int face, int j, unsigned char* texel) 
   const float gain = static_cast<float>(std::exp2(job.exposure));
   const float weight = 1.0f / static_cast<float>(n * n);
   const float* decode = srgbTables().decode;
-  // Per thread and far too large for a stack: a quarter of a megabyte of lookups a sub-row.
+  // Per thread and too large for a stack: three quarters of a megabyte of lookups a sub-row.
   static thread_local Taps taps;
   float sums[kMaxCell * 3];
   // The cell's texel at (a, b) looks along r[axis] = +-1, r[aAxis] = aSign a,

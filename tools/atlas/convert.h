@@ -24,7 +24,7 @@ enum InputFace { kInputPlusX, kInputMinusX, kInputPlusY, kInputMinusY, kInputPlu
 
 struct AtlasJob {
   bool panorama = true;     // images[0] is an equirectangular panorama, else six faces
-  SourceImage images[6];    // the panorama, or the faces by InputFace
+  SourceImage images[6];    // the panorama, or the faces by InputFace, all of one kind
   int cell = 256;           // the cell's side in texels; the atlas is 4 cell by 3 cell
   int subSamples = 4;       // sub-samples a texel along each side (1 to 8), bilinear each
   double yawDegrees = 0.0;  // the world turned about +Y, + turning +Z towards +X
@@ -32,7 +32,7 @@ struct AtlasJob {
   double exposure = 0.0;    // EV: linear light is scaled by 2^exposure when toneMap
 };
 
-// The longest side of an atlas the command accepts as --size.
+// The cell sides the command accepts as --size, in pixels.
 constexpr int kMinCell = 16;
 constexpr int kMaxCell = 4096;
 
