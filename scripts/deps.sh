@@ -4,7 +4,8 @@
 #   scripts/deps.sh test    that, plus the test, benchmark, packaging and checking tools
 set -euo pipefail
 
-run_packages=(cmake g++ make freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri liblodepng-dev)
+run_packages=(cmake g++ make freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri liblodepng-dev
+              libstb-dev libopenexr-dev zlib1g-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils libx11-dev libxtst-dev assimp-utils
                clang libclang-rt-14-dev valgrind python3
                desktop-file-utils appstream groff-base man-db lintian dpkg-dev file)

@@ -141,20 +141,40 @@ void sceneColour(const double dir[3], unsigned char rgb[3]) {
   quantize(c, rgb);
 }
 
-void renderAtlas(int cellSize, unsigned char* rgba) {
+void renderAtlasTexel(int px, int py, int cellSize, unsigned char rgb[3]) {
   const int n = 4, width = 4 * cellSize, height = 3 * cellSize;
+  double sum[3] = {0, 0, 0}, d[3], c[3];
+  for (int j = 0; j < n; ++j) {
+    for (int i = 0; i < n; ++i) {
+      atlasPointDirection((px + (i + 0.5) / n) / width, (py + (j + 0.5) / n) / height, d);
+      sceneRadiance(d, c);
+      for (int k = 0; k < 3; ++k) sum[k] += c[k] / (n * n);
+    }
+  }
+  quantize(sum, rgb);
+}
+
+void renderAtlas(int cellSize, unsigned char* rgba) {
+  const int width = 4 * cellSize, height = 3 * cellSize;
   for (int py = 0; py < height; ++py) {
     for (int px = 0; px < width; ++px) {
-      double sum[3] = {0, 0, 0}, d[3], c[3];
-      for (int j = 0; j < n; ++j) {
-        for (int i = 0; i < n; ++i) {
-          atlasPointDirection((px + (i + 0.5) / n) / width, (py + (j + 0.5) / n) / height, d);
-          sceneRadiance(d, c);
-          for (int k = 0; k < 3; ++k) sum[k] += c[k] / (n * n);
-        }
-      }
       unsigned char* out = rgba + 4 * (static_cast<long>(py) * width + px);
-      quantize(sum, out);
+      renderAtlasTexel(px, py, cellSize, out);
+      out[3] = 255;
+    }
+  }
+}
+
+void renderPanorama(int width, int height, unsigned char* rgba) {
+  const double pi = 3.14159265358979323846;
+  for (int py = 0; py < height; ++py) {
+    const double latitude = (0.5 - (py + 0.5) / height) * pi;
+    for (int px = 0; px < width; ++px) {
+      const double longitude = ((px + 0.5) / width - 0.5) * 2 * pi;
+      const double d[3] = {-std::sin(longitude) * std::cos(latitude), std::sin(latitude),
+                           std::cos(longitude) * std::cos(latitude)};
+      unsigned char* out = rgba + 4 * (static_cast<long>(py) * width + px);
+      sceneColour(d, out);
       out[3] = 255;
     }
   }

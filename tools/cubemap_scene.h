@@ -18,3 +18,10 @@ void sceneColour(const double dir[3], unsigned char rgb[3]);
 // Fills rgba, 4 * cellSize wide and 3 * cellSize high, top row first, alpha 255, with each
 // texel the average of 4 x 4 scene samples over its footprint.
 void renderAtlas(int cellSize, unsigned char* rgba);
+// The RGB of one texel of that atlas.
+void renderAtlasTexel(int px, int py, int cellSize, unsigned char rgb[3]);
+
+// Fills rgba, width x height, top row first, alpha 255, with the scene as an
+// equirectangular panorama seen facing +Z with +Y up: the middle column +Z, the column a
+// quarter of the width right of it -X, the top row +Y; one sample at each pixel's centre.
+void renderPanorama(int width, int height, unsigned char* rgba);

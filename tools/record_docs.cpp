@@ -1,6 +1,8 @@
-// Records the README's two pictures with the real viewer in the default environment:
+// Records the README's pictures with the real viewer: in the default environment
 // docs/mirror.png, the camera view at start-up, and docs/frame.png, the whole window after a
-// control point is dragged in the front view and the camera is orbited, axes on. A tool, not
+// control point is dragged in the front view and the camera is orbited, axes on; and
+// docs/converted.png, the camera view over make_cubemap's panorama converted by
+// patchlume-atlas with a turn of 45 degrees. A tool, not
 // a test: run build/tests/record_docs (PATCHLUME_DOCS_DIR overrides the folder written to).
 // Needs Xvfb; the PNG files are encoded by LodePNG.
 #include <gtest/gtest.h>
@@ -50,6 +52,15 @@ TEST_F(RecordDocs, MirrorAndFrame) {
     if (e2e::frameShowsAxes(frame)) break;
   }
   ASSERT_TRUE(writePng(frame, 0, 0, 800, 800, docsDir() + "/frame.png"));
+}
+
+TEST_F(RecordDocs, ConvertedPanorama) {
+  const std::string line = "cd '" + workDir + "' && '" PATCHLUME_MAKE_CUBEMAP "' --panorama pano.png && '"
+                           PATCHLUME_ATLAS_BINARY "' --yaw 45 --size 512 pano.png converted.png";
+  ASSERT_EQ(std::system(line.c_str()), 0);
+  e2e::TgaImage frame;
+  ASSERT_TRUE(launchRecording(PATCHLUME_BINARY, path("converted.png"), frame));
+  ASSERT_TRUE(writePng(frame, 400, 0, 400, 400, docsDir() + "/converted.png"));
 }
 
 }  // namespace

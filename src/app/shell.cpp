@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/data_dir.h"
 #include "app/state.h"
 #include "capture/screenshot.h"
 #include "files/net_file.h"
@@ -54,10 +55,11 @@ const char* const kHelp =
     "  o O           export the surface as a Wavefront OBJ beside NET\n"
     "  u U Ctrl+Z    undo the last drag of a control point\n"
     "  r R Ctrl+Y    redo the drag undone last\n"
+    "  e E           reload cubemap.png (a failed load keeps the environment shown)\n"
     "  Escape        quit\n"
     "\n"
     "Files, relative to the working directory:\n"
-    "  cubemap.png   read at start-up: the environment, a 4 by 3 cube-map atlas; when\n"
+    "  cubemap.png   read at start-up and by e: the environment, a 4 by 3 cube-map atlas; when\n"
     "                there is none, the default one installed with the program\n"
     "  NET           read at start-up, written by w: 16 lines \"x y z\" (patch.net if none)\n"
     "  NET.obj       written by o: NET with its extension made .obj (patch.obj)\n"
@@ -221,6 +223,10 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/) {
     case 'R':
     case kCtrlY:
       redoLastDrag();
+      break;
+    case 'e':
+    case 'E':
+      reloadCubemap(atlasFileToRead());
       break;
     default:
       break;

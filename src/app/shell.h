@@ -48,6 +48,7 @@ void reshape(int width, int height);
 // Escape exits with status 0, first saying "NET: unsaved changes not saved" on stderr when
 // controlPoints differ from savedControlPoints; a/A toggles the axes, s/S recording (a start
 // lets the next failed frame be told again); w/W saves the net file (remembered when saved),
-// o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; every other key
-// only redraws.
+// o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; e/E reloads the
+// atlas as start-up finds it, keeping the shown one when that fails; every other key only
+// redraws.
 void keyboard(unsigned char key, int x, int y);

@@ -115,3 +115,57 @@ void loadCubemap(GLuint& cubemapTexture) {
   std::printf("width: %d height: %d\n", static_cast<int>(width), static_cast<int>(height));
   std::fflush(stdout);
 }
+
+bool reloadCubemap(const char* path) {
+  unsigned char* bytes = nullptr;
+  std::size_t size = 0;
+  unsigned char* pixels = nullptr;
+  unsigned width = 0;
+  unsigned height = 0;
+  GLint maxTextureSize = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+  const unsigned maxSide = maxTextureSize > 0 ? static_cast<unsigned>(maxTextureSize) : 0u;
+  bool loaded = lodepng_load_file(&bytes, &size, path) == 0 && bytes != nullptr && size != 0 &&
+                decodeCubemap(bytes, size, maxSide, &pixels, &width, &height) == 0;
+  std::free(bytes);
+
+  GLint old = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &old);
+  GLint envBefore = GL_MODULATE;
+  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envBefore);
+  GLuint fresh = 0;
+  if (loaded) {
+    // The new texture is made beside the old one, which goes only once the upload took.
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glGenTextures(1, &fresh);
+    glBindTexture(GL_TEXTURE_2D, fresh);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width),
+                 static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    loaded = glGetError() == GL_NO_ERROR;
+  }
+  std::free(pixels);
+  if (!loaded) {
+    if (fresh != 0) {
+      glDeleteTextures(1, &fresh);
+      glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(old));
+      glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envBefore);
+    }
+    reportFailure();
+    std::printf("%s not loaded: the environment stays as it was\n", path);
+    std::fflush(stdout);
+    return false;
+  }
+  const GLuint released = static_cast<GLuint>(old);
+  if (released != 0) glDeleteTextures(1, &released);
+  atlasWidth = static_cast<int>(width);
+  atlasHeight = static_cast<int>(height);
+  std::printf("width: %d height: %d\n", static_cast<int>(width), static_cast<int>(height));
+  std::fflush(stdout);
+  return true;
+}

@@ -23,3 +23,10 @@ unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned ma
 // old texture was bound), the kept size is untouched and "Couldn't open file" is printed.
 // Needs a current GL context.
 void loadCubemap(GLuint& cubemapTexture);
+
+// Reads the atlas at path anew (the e key) with loadCubemap's messages and texture state; on
+// success the texture bound to GL_TEXTURE_2D before is deleted and the new one left bound.
+// On any failure, reading, decoding or the GL's upload, the texture that was bound, the
+// environment mode and the kept size stay as they were, and "Couldn't open file" is followed
+// by "PATH not loaded: the environment stays as it was". Returns whether it loaded.
+bool reloadCubemap(const char* path);
