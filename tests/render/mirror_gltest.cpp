@@ -188,6 +188,15 @@ std::vector<int> predictFaces(const Camera& cam) {
   return state;
 }
 
+// The area of a polygon whose vertex v has coordinate c (0 x, 1 y) at(v, c), by the shoelace
+// formula.
+template <typename At>
+double polygonArea(int count, At at) {
+  double twice = 0.0;
+  for (int v = 0; v < count; ++v) twice += at(v, 0) * at((v + 1) % count, 1) - at((v + 1) % count, 0) * at(v, 1);
+  return std::fabs(twice) * 0.5;
+}
+
 class MirrorGl : public support::ViewerGlTest {
  protected:
   // Uploads the solid atlas through loadCubemap from a scratch working directory.
@@ -420,13 +429,7 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinatesAndPiecesFollowEachRow
     lastRow = cellK;
     lastWasPiece = piece;
     if (piece) {
-      double twiceArea = 0.0;
-      for (int v = 0; v < count; ++v) {
-        const GLfloat* a = &buffer[i + 11 * v];
-        const GLfloat* b = &buffer[i + 11 * ((v + 1) % count)];
-        twiceArea += static_cast<double>(a[0]) * b[1] - static_cast<double>(b[0]) * a[1];
-      }
-      pieceArea[cellK * 128 + cellL] += std::fabs(twiceArea) * 0.5;
+      pieceArea[cellK * 128 + cellL] += polygonArea(count, [&](int v, int c) { return double{buffer[i + 11 * v + c]}; });
       i += 11 * count;
       continue;
     }
@@ -484,12 +487,9 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinatesAndPiecesFollowEachRow
     ++straddling;
     const double* outline[4] = {surfacePoints[k - 1][l], surfacePoints[k][l],
                                 surfacePoints[k][l + 1], surfacePoints[k - 1][l + 1]};
-    double twiceArea = 0.0;
-    for (int v = 0; v < 4; ++v)
-      twiceArea += (outline[v][0] * outline[(v + 1) % 4][1] - outline[(v + 1) % 4][0] * outline[v][1]) / 16.0;
-    if (std::fabs(pieceArea[c] - std::fabs(twiceArea) * 0.5) > 1e-3 * pieceArea[c] && ++miscovered <= 5)
-      ADD_FAILURE() << "quad " << k << "," << l << ": pieces of " << pieceArea[c] << " px, the quad "
-                    << std::fabs(twiceArea) * 0.5;
+    const double area = polygonArea(4, [&](int v, int c) { return outline[v][c] / 4.0; });
+    if (std::fabs(pieceArea[c] - area) > 1e-3 * pieceArea[c] && ++miscovered <= 5)
+      ADD_FAILURE() << "quad " << k << "," << l << ": pieces of " << pieceArea[c] << " px, the quad " << area;
   }
   EXPECT_GT(straddling, 100);
   EXPECT_EQ(miscovered, 0);
