@@ -168,23 +168,14 @@ std::vector<int> predictFaces(const Camera& cam) {
           }
           if (hits == 0) continue;
           Cover& c = covers[(py - 400) * 400 + (px - 400)];
-          if (near < c.nearest) {
-            c.others = c.nearest;
-            c.nearest = near;
-            c.farthest = far;
-            c.shows = hits == 5 && oneFace ? f : kUnknown;
-          } else {
-            c.others = std::fmin(c.others, near);
-          }
+          if (near < c.nearest) c = {near, far, c.nearest, hits == 5 && oneFace ? f : kUnknown};
+          else c.others = std::fmin(c.others, near);
         }
       }
     }
   }
-  std::vector<int> state(400 * 400);
-  for (int i = 0; i < 400 * 400; ++i)
-    state[i] = covers[i].shows == kNothing || covers[i].farthest + 1.0 < covers[i].others
-                   ? covers[i].shows
-                   : kUnknown;
+  std::vector<int> state;
+  for (const Cover& c : covers) state.push_back(c.shows == kNothing || c.farthest + 1.0 < c.others ? c.shows : kUnknown);
   return state;
 }
 
@@ -333,8 +324,7 @@ TEST_F(MirrorGl, TheXAxisShowsOnlyWhereThePatchIsNotInFront) {
       frames[axes] = readBackRgb(0, 0, 800, 800);
     }
     for (int x = 40; x <= 360; x += 40) {
-      const Rgb without = pixelAt(frames[0], 600 + x / 4, 600);
-      const Rgb with = pixelAt(frames[1], 600 + x / 4, 600);
+      const Rgb without = pixelAt(frames[0], 600 + x / 4, 600), with = pixelAt(frames[1], 600 + x / 4, 600);
       EXPECT_EQ(show(with), show(c.axisShows ? Rgb{255, 0, 0} : without)) << "lift " << c.lift << ", x " << x;
       EXPECT_NE(show(without), show({255, 0, 0}));
     }
