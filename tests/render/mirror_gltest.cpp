@@ -395,8 +395,7 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinatesAndPiecesFollowEachRow
   std::vector<int> polygonsPerCell(128 * 128, 0);
   std::vector<unsigned> cornersPerCell(128 * 128, 0);
   std::vector<double> pieceArea(128 * 128, 0.0);  // window pixels, of a straddling quad's pieces
-  int lastRow = 0;
-  bool lastWasPiece = false;
+  int lastOrder = 0;  // twice the last polygon's row of quads, plus one for a piece
   int polygons = 0, badVertices = 0;
   for (GLint i = 0; i < used;) {
     const GLfloat token = buffer[i++];
@@ -414,10 +413,9 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinatesAndPiecesFollowEachRow
     const int cellL = std::clamp(static_cast<int>(lMiddle), 0, 127);
     // Row by row, and in each row its strips before its pieces.
     const bool piece = quadStraddlesFaces(cellK + 1, cellL);
-    EXPECT_TRUE(cellK > lastRow || (cellK == lastRow && (piece || !lastWasPiece)))
-        << "row " << cellK + 1 << (piece ? " piece" : " strip") << " after row " << lastRow + 1;
-    lastRow = cellK;
-    lastWasPiece = piece;
+    EXPECT_GE(2 * cellK + piece, lastOrder) << "row " << cellK + 1 << (piece ? " piece" : " strip") << " after row "
+                                            << lastOrder / 2 + 1 << (lastOrder % 2 ? " piece" : " strip");
+    lastOrder = 2 * cellK + piece;
     if (piece) {
       pieceArea[cellK * 128 + cellL] += polygonArea(count, [&](int v, int c) { return double{buffer[i + 11 * v + c]}; });
       i += 11 * count;
