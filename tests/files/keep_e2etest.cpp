@@ -316,11 +316,7 @@ TEST_F(TrustE2eTest, SavesAndFramesThatCannotGoAsUsualSayWhyAndLoseNothing) {
     row.setup();
     // As root the viewer runs as nobody, to whom the files belong: modes bind it as any user.
     ASSERT_TRUE(geteuid() != 0 || nftw(workDir.c_str(), toNobody, 16, FTW_PHYS) == 0);
-    e2e::LaunchOptions options;
-    options.args = {row.net};
-    options.fileSizeLimit = row.sizeLimit;
-    options.unprivileged = true;
-    ASSERT_TRUE(launch(PATCHLUME_BINARY, options));
+    ASSERT_TRUE(launch(PATCHLUME_BINARY, {row.sizeLimit, {row.net}, /*unprivileged=*/true}));
     for (const char* step = row.steps; *step != '\0'; ++step) {
       if (*step == 'd') dragPointZero();
       else if (*step != '|') key(XStringToKeysym(std::string(1, *step).c_str()));
