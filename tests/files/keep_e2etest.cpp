@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <string>
@@ -227,10 +228,6 @@ TEST_F(KeepE2eTest, GlutOptionsGoFirstAndTheObjIsTheTessellationBesideTheNet) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 int toNobody(const char* name, const struct stat*, int, FTW*) {
   const passwd* nobody = getpwnam("nobody");
   return nobody != nullptr ? lchown(name, nobody->pw_uid, nobody->pw_gid) : -1;
@@ -245,23 +242,18 @@ class TrustE2eTest : public KeepE2eTest {
     initBinomials();
     initBernstein();
     initControlGrid();
-    initial = netText();
-    labels[initial] = "initial";
+    char net[kNetTextCapacity];
+    initial.assign(net, formatNet(controlPoints, net, sizeof net));
     const double moved[3] = {-320.0, 800.0, -400.0};
     std::memcpy(controlPoints[0][0], moved, sizeof moved);
     updateSurface();
-    labels[netText()] = "dragged";
-    std::vector<char> text(kObjTextCapacity);
-    labels[std::string(text.data(), formatObj(surfacePoints, surfaceNormals, text.data(), text.size()))] = "obj";
-  }
-  static std::string netText() {
-    char text[kNetTextCapacity];
-    return std::string(text, formatNet(controlPoints, text, sizeof text));
+    std::vector<char> obj(kObjTextCapacity);
+    labels = {{initial, "initial"},
+              {std::string(net, formatNet(controlPoints, net, sizeof net)), "dragged"},
+              {std::string(obj.data(), formatObj(surfacePoints, surfaceNormals, obj.data(), obj.size())), "obj"}};
   }
   void put(const std::string& name, mode_t mode) {
-    std::FILE* file = std::fopen(path(name).c_str(), "wb");
-    std::fputs(initial.c_str(), file);
-    std::fclose(file);
+    std::ofstream(path(name), std::ios::binary) << initial;
     chmod(path(name).c_str(), mode);
   }
   // One line an entry under `under`: "name -> link", "name/ mode" or "name mode xLINKS what".
@@ -273,15 +265,14 @@ class TrustE2eTest : public KeepE2eTest {
       if (rel == "stdout.txt" || rel == "stderr.txt" || lstat(path(rel).c_str(), &info) != 0) continue;
       char mode[8], link[4096];
       std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
-      if (S_ISLNK(info.st_mode)) {
+      const std::string text = S_ISREG(info.st_mode) ? e2e::readTextFile(path(rel)) : "";
+      if (S_ISLNK(info.st_mode))
         out += rel + " -> " + std::string(link, readlink(path(rel).c_str(), link, sizeof link)) + "\n";
-      } else if (S_ISDIR(info.st_mode)) {
+      else if (S_ISDIR(info.st_mode))
         out += rel + "/ " + mode + "\n" + listing(rel + "/");
-      } else {
-        const std::string text = e2e::readTextFile(path(rel));
-        const std::string what = labels.count(text) ? labels[text] : std::to_string(text.size()) + " bytes";
-        out += rel + " " + mode + " x" + std::to_string(info.st_nlink) + " " + what + "\n";
-      }
+      else
+        out += rel + " " + mode + " x" + std::to_string(info.st_nlink) + " " +
+               (labels.count(text) ? labels[text] : std::to_string(text.size()) + " bytes") + "\n";
     }
     return out;
   }
@@ -324,23 +315,16 @@ TEST_F(TrustE2eTest, SavesAndFramesThatCannotGoAsUsualSayWhyAndLoseNothing) {
     for (const std::string& entry : e2e::listFiles(workDir)) chmod(path(entry).c_str(), 0755), e2e::removeTree(path(entry));
     row.setup();
     // As root the viewer runs as nobody, to whom the files belong: modes bind it as any user.
-    if (geteuid() == 0) {
-      ASSERT_EQ(nftw(workDir.c_str(), toNobody, 16, FTW_PHYS), 0);
-    }
-    e2e::LaunchOptions options;
-    options.args = {row.net};
-    options.fileSizeLimit = row.sizeLimit;
-    options.unprivileged = true;
-    ASSERT_TRUE(launch(PATCHLUME_BINARY, options));
+    ASSERT_TRUE(geteuid() != 0 || nftw(workDir.c_str(), toNobody, 16, FTW_PHYS) == 0);
+    ASSERT_TRUE(launch(PATCHLUME_BINARY, {row.sizeLimit, {row.net}, /*unprivileged=*/true}));
     for (const char* step = row.steps; *step != '\0'; ++step) {
       if (*step == 'd') dragPointZero();
-      else if (*step == '|') {
-        key(XK_a);
-        ASSERT_TRUE(e2e::waitForWindowAxes(server.display, window, true));
-        key(XK_a);
-        ASSERT_TRUE(e2e::waitForWindowAxes(server.display, window, false));
-      }
-      else key(XStringToKeysym(std::string(1, *step).c_str()));
+      else if (*step != '|') key(XStringToKeysym(std::string(1, *step).c_str()));
+      else
+        for (bool shown : {true, false}) {
+          key(XK_a);
+          ASSERT_TRUE(e2e::waitForWindowAxes(server.display, window, shown));
+        }
     }
     int status = 0;
     const Window shown = window;

@@ -20,36 +20,27 @@
 #include "files/net_file.h"
 #include "support/x_session.h"
 
-namespace {
-
 // The calls that order a replace, logged while callLog is set: the test's own definitions
 // come before the C library's, which they then call.
-std::vector<std::string>* callLog = nullptr;
+static std::vector<std::string>* callLog = nullptr;
 
-std::string pathOf(int fd) {
+static std::string pathOf(int fd) {
   char link[4200];
   const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link);
   return n > 0 ? std::string(link, static_cast<std::size_t>(n)) : "?";
 }
 
-template <typename Call>
-Call next(const char* name) {
-  return reinterpret_cast<Call>(dlsym(RTLD_NEXT, name));
-}
-
-}  // namespace
-
 extern "C" int fsync(int fd) {
   if (callLog != nullptr) callLog->push_back("fsync " + pathOf(fd));
-  return next<int (*)(int)>("fsync")(fd);
+  return reinterpret_cast<decltype(&fsync)>(dlsym(RTLD_NEXT, "fsync"))(fd);
 }
 extern "C" int rename(const char* from, const char* to) noexcept {
   if (callLog != nullptr) callLog->push_back(std::string("rename ") + from + " " + to);
-  return next<int (*)(const char*, const char*)>("rename")(from, to);
+  return reinterpret_cast<decltype(&rename)>(dlsym(RTLD_NEXT, "rename"))(from, to);
 }
 extern "C" int unlink(const char* path) noexcept {
   if (callLog != nullptr) callLog->push_back(std::string("unlink ") + path);
-  return next<int (*)(const char*)>("unlink")(path);
+  return reinterpret_cast<decltype(&unlink)>(dlsym(RTLD_NEXT, "unlink"))(path);
 }
 
 namespace {
@@ -107,18 +98,14 @@ TEST_F(KeptFile, TheTemporaryIsSyncedBeforeItIsRenamedOrCopiedAndTheDirectoryAft
                {"b.net", {"fsync D/T", "fsync D/b.net", "unlink D/T", "fsync D"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.name[0] == 'b') {
-      ASSERT_EQ(link(at("a.net").c_str(), at("b.net").c_str()), 0);
-    }
+    ASSERT_TRUE(c.name[0] != 'b' || link(at("a.net").c_str(), at("b.net").c_str()) == 0);
     std::vector<std::string> calls;
     callLog = &calls;
     const bool done = replaceFile(at(c.name).c_str(), "new\n", 4, reason, sizeof reason);
     callLog = nullptr;
     ASSERT_TRUE(done) << reason;
-    for (std::string& call : calls) {
-      call = std::regex_replace(call, std::regex(dir), "D");
-      call = std::regex_replace(call, std::regex("\\.patchlume-[A-Za-z0-9]{6}"), "T");
-    }
+    for (std::string& call : calls)
+      call = std::regex_replace(std::regex_replace(call, std::regex(dir), "D"), std::regex("\\.patchlume-[A-Za-z0-9]{6}"), "T");
     EXPECT_EQ(calls, c.calls);
     EXPECT_EQ(e2e::readTextFile(at(c.name)), "new\n");
   }

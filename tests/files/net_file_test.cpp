@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include "files/net_file.h"
@@ -127,11 +126,16 @@ TEST(NetFile, MalformedTextIsRefusedWithItsLineAndReason) {
 }
 
 // A hand-written net: a mark, comments before and between the points, an indented point and
-// one with a comment after it, every line ended by `end`; point(p) gives the numbers.
-static std::string handWritten(const char* mark, const char* end, const std::function<std::string(int)>& point) {
+// one with a comment after it, every line ended by `end`; the points "p 0.5 -2", or with a
+// grid its points as a save writes them.
+static std::string handWritten(const char* mark, const char* end, const Grid* grid = nullptr) {
   std::string text = std::string(mark) + "# by hand" + end + end;
   for (int p = 0; p < 16; ++p) {
-    text += (p == 3 ? "\t" : "") + point(p) + (p == 5 ? "  # the fifth" : "") + end;
+    char saved[80];
+    const double* q = grid != nullptr ? (*grid)[p / 4][p % 4] : nullptr;
+    if (q != nullptr) std::snprintf(saved, sizeof saved, "%.17g %.17g %.17g", q[0], q[1], q[2]);
+    text += (p == 3 ? "\t" : "") + (q != nullptr ? std::string(saved) : std::to_string(p) + " 0.5 -2") +
+            (p == 5 ? "  # the fifth" : "") + end;
     if (p == 7) text += std::string("  # between") + end;
   }
   return text;
@@ -140,24 +144,17 @@ static std::string handWritten(const char* mark, const char* end, const std::fun
 TEST(NetFile, HandWrittenNetsReadAndSaveInTheirOwnLayout) {
   Grid odd;
   oddGrid(odd);
-  const auto written = [](int p) { return std::to_string(p) + " 0.5 -2"; };
-  const auto saved = [&odd](int p) {
-    char numbers[80];
-    const double* q = odd[p / 4][p % 4];
-    std::snprintf(numbers, sizeof numbers, "%.17g %.17g %.17g", q[0], q[1], q[2]);
-    return std::string(numbers);
-  };
   char out[kNetMaxBytes + kNetTextCapacity];
   for (const char* mark : {"", "\xEF\xBB\xBF"}) {
     for (const char* end : {"\n", "\r\n", "\r"}) {
       SCOPED_TRACE(::testing::PrintToString(std::string(mark) + end));
-      const std::string text = handWritten(mark, end, written);
+      const std::string text = handWritten(mark, end);
       Grid grid;
       NetError error = {};
       ASSERT_TRUE(parseNet(text.data(), text.size(), grid, &error)) << error.line << ": " << error.what;
       for (int p = 0; p < 16; ++p) EXPECT_EQ(grid[p / 4][p % 4][0], p);
       const std::size_t length = formatNetLike(odd, text.data(), text.size(), out, sizeof out);
-      EXPECT_EQ(std::string(out, length), handWritten(mark, end, saved));
+      EXPECT_EQ(std::string(out, length), handWritten(mark, end, &odd));
     }
   }
   // No layout that would not read back: a line the longer numbers push past the limit, no net.

@@ -149,31 +149,25 @@ TEST_F(DragSteps, APressThatTakesTheDragOverEndsTheStepBeforeIt) {
 }
 
 TEST_F(DragSteps, RedoStepsDropDragsDuringADragAndOneAxisDrags) {
-  // p presses the left button at (x, y), m moves the point there, r releases (the grid then
-  // becomes the next state); u and R undo and redo with the result given, the grid then
-  // being state `state` (-1: as before the step).
+  // p presses the left button at (a, b), m moves the point there, r releases (the grid then
+  // becomes the next state); u and R undo and redo, returning a (0 or 1), the grid then being
+  // state b (-1: as before the step).
   struct Step {
     char op;
-    int x = 0, y = 0;
-    bool result = false;
-    int state = -1;
+    int a = 0, b = -1;
   };
   const struct {
     const char* label;
     std::vector<Step> steps;
   } cases[] = {
       {"a new drag after undos drops every redo step",
-       {{'p', 60, 460}, {'m', 90, 430}, {'r'}, {'p', 340, 740}, {'m', 300, 700}, {'r'},
-        {'u', 0, 0, true, 1}, {'u', 0, 0, true, 0}, {'p', 60, 460}, {'m', 120, 400}, {'r'},
-        {'R', 0, 0, false, 3}, {'u', 0, 0, true, 0}, {'u', 0, 0, false, 0},
-        {'R', 0, 0, true, 3}, {'R', 0, 0, false, 3}}},
+       {{'p', 60, 460}, {'m', 90, 430}, {'r'}, {'p', 340, 740}, {'m', 300, 700}, {'r'}, {'u', 1, 1}, {'u', 1, 0},
+        {'p', 60, 460}, {'m', 120, 400}, {'r'}, {'R', 0, 3}, {'u', 1, 0}, {'u', 0, 0}, {'R', 1, 3}, {'R', 0, 3}}},
       {"undo and redo change nothing while a point is dragged",
-       {{'p', 60, 460}, {'m', 90, 430}, {'r'}, {'p', 340, 740}, {'m', 300, 700}, {'r'},
-        {'u', 0, 0, true, 1}, {'p', 90, 430}, {'m', 120, 400}, {'u', 0, 0, false, -1},
-        {'R', 0, 0, false, -1}, {'r'}, {'u', 0, 0, true, 1}}},
+       {{'p', 60, 460}, {'m', 90, 430}, {'r'}, {'p', 340, 740}, {'m', 300, 700}, {'r'}, {'u', 1, 1},
+        {'p', 90, 430}, {'m', 120, 400}, {'u', 0}, {'R', 0}, {'r'}, {'u', 1, 1}}},
       // (60, 100) is point (0, 0) in the top view; straight down only its z changes
-      {"a drag in z alone in the top view is a step",
-       {{'p', 60, 100}, {'m', 60, 150}, {'r'}, {'u', 0, 0, true, 0}, {'R', 0, 0, true, 1}}},
+      {"a drag in z alone in the top view is a step", {{'p', 60, 100}, {'m', 60, 150}, {'r'}, {'u', 1, 0}, {'R', 1, 1}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -181,12 +175,12 @@ TEST_F(DragSteps, RedoStepsDropDragsDuringADragAndOneAxisDrags) {
     std::vector<std::vector<double>> states = {flat(controlPoints)};
     for (const Step& step : c.steps) {
       const std::vector<double> before = flat(controlPoints);
-      if (step.op == 'p') mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, step.x, step.y);
-      if (step.op == 'm') moveTo(step.x, step.y);
+      if (step.op == 'p') mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, step.a, step.b);
+      if (step.op == 'm') moveTo(step.a, step.b);
       if (step.op == 'r') mouse(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0), states.push_back(flat(controlPoints));
       if (step.op == 'u' || step.op == 'R') {
-        EXPECT_EQ(step.op == 'u' ? undoLastDrag() : redoLastDrag(), step.result) << step.op;
-        EXPECT_EQ(flat(controlPoints), step.state < 0 ? before : states[step.state]) << step.op;
+        EXPECT_EQ(step.op == 'u' ? undoLastDrag() : redoLastDrag(), step.a == 1) << step.op;
+        EXPECT_EQ(flat(controlPoints), step.b < 0 ? before : states[step.b]) << step.op;
       }
     }
   }

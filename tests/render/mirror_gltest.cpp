@@ -168,24 +168,24 @@ std::vector<int> predictFaces(const Camera& cam) {
           }
           if (hits == 0) continue;
           Cover& c = covers[(py - 400) * 400 + (px - 400)];
-          if (near < c.nearest) {
-            c.others = c.nearest;
-            c.nearest = near;
-            c.farthest = far;
-            c.shows = hits == 5 && oneFace ? f : kUnknown;
-          } else {
-            c.others = std::fmin(c.others, near);
-          }
+          if (near < c.nearest) c = {near, far, c.nearest, hits == 5 && oneFace ? f : kUnknown};
+          else c.others = std::fmin(c.others, near);
         }
       }
     }
   }
-  std::vector<int> state(400 * 400);
-  for (int i = 0; i < 400 * 400; ++i)
-    state[i] = covers[i].shows == kNothing || covers[i].farthest + 1.0 < covers[i].others
-                   ? covers[i].shows
-                   : kUnknown;
+  std::vector<int> state;
+  for (const Cover& c : covers) state.push_back(c.shows == kNothing || c.farthest + 1.0 < c.others ? c.shows : kUnknown);
   return state;
+}
+
+// The area of a polygon whose vertex v has coordinate c (0 x, 1 y) at(v, c), by the shoelace
+// formula.
+template <typename At>
+double polygonArea(int count, At at) {
+  double twice = 0.0;
+  for (int v = 0; v < count; ++v) twice += at(v, 0) * at((v + 1) % count, 1) - at((v + 1) % count, 0) * at(v, 1);
+  return std::fabs(twice) * 0.5;
 }
 
 class MirrorGl : public support::ViewerGlTest {
@@ -324,8 +324,7 @@ TEST_F(MirrorGl, TheXAxisShowsOnlyWhereThePatchIsNotInFront) {
       frames[axes] = readBackRgb(0, 0, 800, 800);
     }
     for (int x = 40; x <= 360; x += 40) {
-      const Rgb without = pixelAt(frames[0], 600 + x / 4, 600);
-      const Rgb with = pixelAt(frames[1], 600 + x / 4, 600);
+      const Rgb without = pixelAt(frames[0], 600 + x / 4, 600), with = pixelAt(frames[1], 600 + x / 4, 600);
       EXPECT_EQ(show(with), show(c.axisShows ? Rgb{255, 0, 0} : without)) << "lift " << c.lift << ", x " << x;
       EXPECT_NE(show(without), show({255, 0, 0}));
     }
@@ -396,8 +395,7 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinatesAndPiecesFollowEachRow
   std::vector<int> polygonsPerCell(128 * 128, 0);
   std::vector<unsigned> cornersPerCell(128 * 128, 0);
   std::vector<double> pieceArea(128 * 128, 0.0);  // window pixels, of a straddling quad's pieces
-  int lastRow = 0;
-  bool lastWasPiece = false;
+  int lastOrder = 0;  // twice the last polygon's row of quads, plus one for a piece
   int polygons = 0, badVertices = 0;
   for (GLint i = 0; i < used;) {
     const GLfloat token = buffer[i++];
@@ -415,18 +413,11 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinatesAndPiecesFollowEachRow
     const int cellL = std::clamp(static_cast<int>(lMiddle), 0, 127);
     // Row by row, and in each row its strips before its pieces.
     const bool piece = quadStraddlesFaces(cellK + 1, cellL);
-    EXPECT_TRUE(cellK > lastRow || (cellK == lastRow && (piece || !lastWasPiece)))
-        << "row " << cellK + 1 << (piece ? " piece" : " strip") << " after row " << lastRow + 1;
-    lastRow = cellK;
-    lastWasPiece = piece;
+    EXPECT_GE(2 * cellK + piece, lastOrder) << "row " << cellK + 1 << (piece ? " piece" : " strip") << " after row "
+                                            << lastOrder / 2 + 1 << (lastOrder % 2 ? " piece" : " strip");
+    lastOrder = 2 * cellK + piece;
     if (piece) {
-      double twiceArea = 0.0;
-      for (int v = 0; v < count; ++v) {
-        const GLfloat* a = &buffer[i + 11 * v];
-        const GLfloat* b = &buffer[i + 11 * ((v + 1) % count)];
-        twiceArea += static_cast<double>(a[0]) * b[1] - static_cast<double>(b[0]) * a[1];
-      }
-      pieceArea[cellK * 128 + cellL] += std::fabs(twiceArea) * 0.5;
+      pieceArea[cellK * 128 + cellL] += polygonArea(count, [&](int v, int c) { return double{buffer[i + 11 * v + c]}; });
       i += 11 * count;
       continue;
     }
@@ -484,12 +475,9 @@ TEST_F(MirrorGl, StripsPairEachSampleWithItsOwnCoordinatesAndPiecesFollowEachRow
     ++straddling;
     const double* outline[4] = {surfacePoints[k - 1][l], surfacePoints[k][l],
                                 surfacePoints[k][l + 1], surfacePoints[k - 1][l + 1]};
-    double twiceArea = 0.0;
-    for (int v = 0; v < 4; ++v)
-      twiceArea += (outline[v][0] * outline[(v + 1) % 4][1] - outline[(v + 1) % 4][0] * outline[v][1]) / 16.0;
-    if (std::fabs(pieceArea[c] - std::fabs(twiceArea) * 0.5) > 1e-3 * pieceArea[c] && ++miscovered <= 5)
-      ADD_FAILURE() << "quad " << k << "," << l << ": pieces of " << pieceArea[c] << " px, the quad "
-                    << std::fabs(twiceArea) * 0.5;
+    const double area = polygonArea(4, [&](int v, int c) { return outline[v][c] / 4.0; });
+    if (std::fabs(pieceArea[c] - area) > 1e-3 * pieceArea[c] && ++miscovered <= 5)
+      ADD_FAILURE() << "quad " << k << "," << l << ": pieces of " << pieceArea[c] << " px, the quad " << area;
   }
   EXPECT_GT(straddling, 100);
   EXPECT_EQ(miscovered, 0);

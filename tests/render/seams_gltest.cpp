@@ -116,16 +116,11 @@ std::vector<int> predictFaces(int* seamPixels, int* hiddenPixels) {
             const double depth = w[0] * t[0]->z + w[1] * t[1]->z + w[2] * t[2]->z;
             const int face = least <= 1e-4 ? kUnknown : clearFace(r);
             Cover& c = covers[py * 400 + px];
-            if (depth < c.depth) {
-              if (c.row != k) c.otherDepth = c.depth, c.otherFace = c.face;
-              c.depth = depth;
-              c.face = face;
-              c.row = k;
-              c.straddles = straddles;
-            } else if (c.row != k && depth < c.otherDepth) {
-              c.otherDepth = depth;
-              c.otherFace = face;
-            }
+            // A nearer triangle of another row makes the one it covers the other one.
+            if (depth < c.depth)
+              c = {depth, c.row != k ? c.depth : c.otherDepth, face, c.row != k ? c.face : c.otherFace, k, straddles};
+            else if (c.row != k && depth < c.otherDepth)
+              c.otherDepth = depth, c.otherFace = face;
           }
         }
       }

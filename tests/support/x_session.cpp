@@ -210,9 +210,8 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
   }
   if (nobody != nullptr &&
-      (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) {
+      (setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0))
     _exit(124);
-  }
   std::vector<char*> argv = argvOf(args);
   if (wrapped) {
     execvp(argv[0], argv.data());
