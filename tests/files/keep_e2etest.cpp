@@ -251,6 +251,17 @@ class TrustE2eTest : public KeepE2eTest {
     labels = {{initial, "initial"},
               {std::string(net, formatNet(controlPoints, net, sizeof net)), "dragged"},
               {std::string(obj.data(), formatObj(surfacePoints, surfaceNormals, obj.data(), obj.size())), "obj"}};
+    // nobody may not reach the build tree (a clone in a private directory): a copy laid out as
+    // an install, in a directory anyone may enter.
+    stage = e2e::makeTempDir();
+    for (const char* dir : {"", "/bin", "/share", "/share/patchlume"}) mkdir((stage + dir).c_str(), 0755);
+    ASSERT_TRUE(chmod(stage.c_str(), 0755) == 0 && e2e::copyFile(PATCHLUME_BINARY, stage + "/bin/patchlume") &&
+                chmod((stage + "/bin/patchlume").c_str(), 0755) == 0 &&
+                e2e::copyFile(PATCHLUME_ASSETS "/cubemap.png", stage + "/share/patchlume/cubemap.png"));
+  }
+  void TearDown() override {
+    e2e::removeTree(stage);
+    KeepE2eTest::TearDown();
   }
   void put(const std::string& name, mode_t mode) {
     std::ofstream(path(name), std::ios::binary) << initial;
@@ -276,6 +287,7 @@ class TrustE2eTest : public KeepE2eTest {
     }
     return out;
   }
+  std::string stage;                          // the viewer's copy, bin/ and share/ as installed
   std::string initial;                        // the net of the initial grid
   std::map<std::string, std::string> labels;  // file contents and their names in the table
 };
@@ -316,7 +328,7 @@ TEST_F(TrustE2eTest, SavesAndFramesThatCannotGoAsUsualSayWhyAndLoseNothing) {
     row.setup();
     // As root the viewer runs as nobody, to whom the files belong: modes bind it as any user.
     ASSERT_TRUE(geteuid() != 0 || nftw(workDir.c_str(), toNobody, 16, FTW_PHYS) == 0);
-    ASSERT_TRUE(launch(PATCHLUME_BINARY, {row.sizeLimit, {row.net}, /*unprivileged=*/true}));
+    ASSERT_TRUE(launch(stage + "/bin/patchlume", {row.sizeLimit, {row.net}, /*unprivileged=*/true}));
     for (const char* step = row.steps; *step != '\0'; ++step) {
       if (*step == 'd') dragPointZero();
       else if (*step != '|') key(XStringToKeysym(std::string(1, *step).c_str()));

@@ -218,6 +218,8 @@ pid_t launchProcess(const std::string& binary, const std::string& workDir,
   } else {
     execv(argv[0], argv.data());
   }
+  // Into stderr.txt, so that a launch that never starts says why.
+  std::fprintf(stderr, "exec %s: %s\n", argv[0], std::strerror(errno));
   _exit(127);
 }
 
