@@ -20,6 +20,22 @@ void reportFailure() {
   std::fflush(stdout);
 }
 
+// Makes a texture name, binds it to GL_TEXTURE_2D with the GL_DECAL environment, linear
+// filters and GL_REPEAT wrapping, and uploads the RGBA pixels; returns glGetError after the
+// upload, so only errors raised from here on may be pending when it is called.
+GLenum uploadAtlasTexture(GLuint* name, const unsigned char* pixels, unsigned width, unsigned height) {
+  glGenTextures(1, name);
+  glBindTexture(GL_TEXTURE_2D, *name);
+  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width),
+               static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+  return glGetError();
+}
+
 }  // namespace
 
 unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned maxSide,
@@ -86,16 +102,7 @@ void loadCubemap(GLuint& cubemapTexture) {
 
   const GLuint released = cubemapTexture;
   glDeleteTextures(1, &cubemapTexture);
-  glGenTextures(1, &cubemapTexture);
-  glBindTexture(GL_TEXTURE_2D, cubemapTexture);
-  glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width),
-               static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-  const GLenum uploadError = glGetError();
+  const GLenum uploadError = uploadAtlasTexture(&cubemapTexture, pixels, width, height);
   std::free(bytes);
   std::free(pixels);
   if (uploadError != GL_NO_ERROR) {
@@ -138,16 +145,7 @@ bool reloadCubemap(const char* path) {
     // The new texture is made beside the old one, which goes only once the upload took.
     while (glGetError() != GL_NO_ERROR) {
     }
-    glGenTextures(1, &fresh);
-    glBindTexture(GL_TEXTURE_2D, fresh);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, static_cast<GLsizei>(width),
-                 static_cast<GLsizei>(height), 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
-    loaded = glGetError() == GL_NO_ERROR;
+    loaded = uploadAtlasTexture(&fresh, pixels, width, height) == GL_NO_ERROR;
   }
   std::free(pixels);
   if (!loaded) {
