@@ -1,11 +1,11 @@
-// A panorama converted by the real patchlume-atlas, shown by the real viewer, then turned
+// Six flat faces converted by the real patchlume-atlas, shown by the real viewer, then turned
 // and reloaded with e, then a broken file reloaded: the mirror keeps what it showed.
 #include <gtest/gtest.h>
 #include <lodepng.h>
 
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "support/atlas.h"
@@ -17,26 +17,23 @@ using support::kFlatFaceColours;
 
 class CubemapE2eTest : public e2e::AppSessionTest {
  protected:
-  // A 256 x 128 panorama in which each axis direction's region has its face's flat colour,
-  // converted into cubemap.png with the extra options.
+  // Six 16 by 16 faces, each in its flat colour, converted into cubemap.png with the extra
+  // options. The converter takes the faces as +X -X +Y -Y +Z -Z.
   void convert(const std::string& options) {
-    const int w = 256, h = 128;
-    std::vector<unsigned char> rgb;
-    for (int p = 0; p < w * h; ++p) {
-      const double lon = ((p % w + 0.5) / w - 0.5) * 2 * M_PI,
-                   lat = (0.5 - (p / w + 0.5) / h) * M_PI;
-      const double d[3] = {-std::sin(lon) * std::cos(lat), std::sin(lat),
-                           std::cos(lon) * std::cos(lat)};
-      const int axis = std::fabs(d[0]) > std::fabs(d[1]) && std::fabs(d[0]) > std::fabs(d[2]) ? 0
-                       : std::fabs(d[1]) > std::fabs(d[2])                                    ? 1
-                                                                                              : 2;
-      const support::Rgb c = kFlatFaceColours[2 * axis + (d[axis] > 0)];
-      rgb.insert(rgb.end(), {static_cast<unsigned char>(c.r), static_cast<unsigned char>(c.g),
-                             static_cast<unsigned char>(c.b)});
+    const support::Face order[6] = {support::kPlusX,  support::kMinusX, support::kPlusY,
+                                    support::kMinusY, support::kPlusZ,  support::kMinusZ};
+    std::string faces;
+    for (int f = 0; f < 6; ++f) {
+      const support::Rgb c = kFlatFaceColours[order[f]];
+      const int channels[3] = {c.r, c.g, c.b};
+      std::vector<unsigned char> rgb(3 * 16 * 16);
+      for (size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<unsigned char>(channels[i % 3]);
+      const std::string name = "face" + std::to_string(f) + ".png";
+      ASSERT_EQ(lodepng::encode(path(name), rgb, 16, 16, LCT_RGB), 0u);
+      faces += name + " ";
     }
-    ASSERT_EQ(lodepng::encode(path("pano.png"), rgb, w, h, LCT_RGB), 0u);
     const std::string line = "cd '" + workDir + "' && '" PATCHLUME_ATLAS_BINARY "' --size 64 " +
-                             options + " pano.png cubemap.png";
+                             options + " " + faces + "cubemap.png";
     ASSERT_EQ(std::system(line.c_str()), 0);
   }
   // The settled frame shows these faces' colours at the middle, left and right of the mirror.
@@ -53,21 +50,19 @@ class CubemapE2eTest : public e2e::AppSessionTest {
 
 }  // namespace
 
-TEST_F(CubemapE2eTest, ConvertedPanoramaShowsAndReloadsWithE) {
+TEST_F(CubemapE2eTest, ConvertedFacesShowAndReloadWithE) {
   convert("");
   ASSERT_TRUE(createFrameDir());
   ASSERT_TRUE(launch(PATCHLUME_BINARY));
   ASSERT_TRUE(keyRecords(XK_s, 0, frame));
-  // Facing the mirror, +Z straight ahead in the middle, the panorama's right (-X) on the left.
+  // Facing the mirror, +Z straight ahead in the middle, -X (to your right) on the left.
   expectMirror(support::kPlusZ, support::kMinusX, support::kPlusX);
   // Turned by 90 degrees, what was at -X is ahead, and +Z on the mirror's right.
   convert("--yaw 90");
   key(XK_e);
   expectMirror(support::kMinusX, support::kMinusZ, support::kPlusZ);
   // A broken file changes nothing on the screen.
-  FILE* f = std::fopen(path("cubemap.png").c_str(), "w");
-  std::fputs("not a PNG", f);
-  std::fclose(f);
+  std::ofstream(path("cubemap.png")) << "not a PNG";
   key(XK_e, true);
   expectMirror(support::kMinusX, support::kMinusZ, support::kPlusZ);
   int status = 0;
