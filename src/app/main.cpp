@@ -1,6 +1,6 @@
-// Process entry: --help and --version are answered before anything needs a display; GLUT
-// takes its own options from what comes before "--", a net file named in what is left is read
-// and checked before the window opens, then start-up, callbacks, main loop.
+// Process entry: --help, --version and a command line to refuse are answered before anything
+// needs a display; GLUT takes its own options from what comes before "--", the net file named
+// is read and checked before the window opens, then start-up, callbacks, main loop.
 #include <GL/glut.h>
 
 #include <cstring>
@@ -14,7 +14,8 @@
 namespace {
 
 // glutInit on the words before the first "--" only, so that a net named like a GLUT option
-// stays a net; the words from "--" on then close the gap of those GLUT took.
+// stays a net; the words from "--" on then close the gap of those GLUT took. netPath points
+// into argv, so its words are moved, never copied.
 void initGlut(int& argc, char** argv) {
   int end = 1;
   while (end < argc && std::strcmp(argv[end], "--") != 0) ++end;
@@ -30,9 +31,10 @@ void initGlut(int& argc, char** argv) {
 int main(int argc, char** argv) {
   const int answered = answerHelpOrVersion(argc, argv);
   if (answered >= 0) return answered;
+  // Refused before glutInit, which would fail first without a display.
+  if (!takeNetArgument(argc, argv)) return 2;
   ignoreFileSizeSignal();
   initGlut(argc, argv);
-  if (!takeNetArgument(argc, argv)) return 2;
   double netGrid[kGridSize][kGridSize][3];
   const int netFound = readStartNet(netGrid);
   if (netFound < 0) return 1;

@@ -83,13 +83,37 @@ int answerHelpOrVersion(int argc, char** argv) {
   return -1;
 }
 
+namespace {
+
+// The options freeglut's glutInit takes, and whether each takes the next word as its value.
+struct GlutOption {
+  const char* name;
+  bool takesValue;
+};
+constexpr GlutOption kGlutOptions[] = {{"-display", true}, {"-geometry", true},  {"-iconic", false},
+                                       {"-direct", false}, {"-indirect", false}, {"-gldebug", false},
+                                       {"-sync", false}};
+
+// The option of kGlutOptions named word, or nullptr.
+const GlutOption* glutOption(const char* word) {
+  for (const GlutOption& option : kGlutOptions)
+    if (std::strcmp(word, option.name) == 0) return &option;
+  return nullptr;
+}
+
+}  // namespace
+
 bool takeNetArgument(int argc, char** argv) {
   const char* path = nullptr;
   int nets = 0;
   bool optionsEnded = false;
   bool refused = false;
   for (int i = 1; i < argc; ++i) {
-    if (!optionsEnded && std::strcmp(argv[i], "--") == 0) {
+    const GlutOption* glut = optionsEnded ? nullptr : glutOption(argv[i]);
+    if (glut != nullptr) {
+      // GLUT's own, left for glutInit; one without its value would make GLUT exit.
+      if (glut->takesValue && ++i >= argc) refused = true;
+    } else if (!optionsEnded && std::strcmp(argv[i], "--") == 0) {
       optionsEnded = true;
     } else if (!optionsEnded && argv[i][0] == '-') {
       refused = true;

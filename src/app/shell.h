@@ -8,10 +8,12 @@
 // then, and -1 when neither was asked for.
 int answerHelpOrVersion(int argc, char** argv);
 
-// What glutInit left of the command line: the program name and at most one net file, "--"
-// ending the options so that the next word is the net whatever it begins with. Sets netPath
-// (to that argument, or "patch.net") and objPath. Two or more nets, an empty one or an
-// option before "--" print the usage on stderr and return false.
+// The whole command line, before glutInit, which needs a display: GLUT's own options
+// (-display and -geometry with their values, -iconic, -direct, -indirect, -gldebug, -sync)
+// are left for it, and at most one net file may follow, "--" ending the options so that the
+// next word is the net whatever it begins with. Sets netPath (to that argument, or
+// "patch.net") and objPath. Two or more nets, an empty one, any other option before "--" or
+// a GLUT option without its value print the usage on stderr and return false.
 bool takeNetArgument(int argc, char** argv);
 
 // Reads netPath for the start: 1 grid filled, 0 no such file (start from the initial grid),

@@ -55,7 +55,7 @@ extern int lastMouseY;    // window y in pixels (downwards) at the last camera-v
 extern DragHistory dragHistory;   // every step since start-up, the newest kHistorySteps
 extern double dragStartPoint[3];  // the picked point at the press, meaningful while dragView is 0..2
 
-// Kept files (set by takeNetArgument before the window opens)
+// Kept files (set by takeNetArgument before GLUT starts)
 extern const char* netPath;          // the net file: the command line's NET, or "patch.net"
 extern char objPath[kPathCapacity];  // the OBJ export: netPath with its extension made ".obj"
 

@@ -1,5 +1,5 @@
-// What glutInit leaves of the command line: at most one net file, which names the OBJ too,
-// "--" ending the options.
+// The command line before glutInit: GLUT's options left for it, at most one net file, which
+// names the OBJ too, "--" ending the options.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -27,6 +27,10 @@ TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {
       {{"--", "--"}, "--", "--.obj"},
       {{"a.net", "--"}, "a.net", "a.obj"},
       {{"--", "a.net", "b.net"}, nullptr, nullptr},
+      {{"-display", ":9", "-sync", "a.net", "-geometry", "9x9"}, "a.net", "a.obj"},
+      {{"-display", "-x.net"}, "patch.net", "patch.obj"},
+      {{"-iconic", "-geometry"}, nullptr, nullptr},
+      {{"--", "-sync"}, "-sync", "-sync.obj"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> words = {"patchlume"};
