@@ -10,7 +10,7 @@ build=${PATCHLUME_BUILD_DIR:-}
 if [ -z "$build" ]; then
   "$root/scripts/deps.sh" run
   # Build output goes to stderr: stdout is the viewer's (scripts/run.sh --help | less).
-  "$root/scripts/build.sh" >&2
+  "$root/scripts/build.sh" --viewer >&2
   build=$root/build
 fi
 case " $* " in
