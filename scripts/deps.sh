@@ -8,7 +8,7 @@ run_packages=(cmake g++ make freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libg
               libstb-dev libopenexr-dev zlib1g-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils libx11-dev libxtst-dev assimp-utils
                clang libclang-rt-14-dev valgrind python3
-               desktop-file-utils appstream groff-base man-db lintian dpkg-dev file)
+               desktop-file-utils appstream shared-mime-info libglib2.0-bin groff-base man-db lintian dpkg-dev file)
 
 wanted=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then wanted+=("${test_packages[@]}"); fi

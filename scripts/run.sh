@@ -8,8 +8,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${PATCHLUME_BUILD_DIR:-}
 if [ -z "$build" ]; then
-  "$root/scripts/deps.sh" run
-  # Build output goes to stderr: stdout is the viewer's (scripts/run.sh --help | less).
+  # What installing and building print goes to stderr: stdout is the viewer's
+  # (scripts/run.sh --help | less).
+  "$root/scripts/deps.sh" run >&2
   "$root/scripts/build.sh" --viewer >&2
   build=$root/build
 fi

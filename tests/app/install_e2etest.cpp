@@ -54,7 +54,22 @@ TEST_F(InstallE2eTest, MovedInstallShowsTheDefaultEnvironment) {
   // The sky and the yellow wall as docs/mirror.png shows them, not the one-colour patch.
   EXPECT_TRUE(e2e::pixelNear(frame, 600, 90, {54, 102, 203}, 6));
   EXPECT_TRUE(e2e::pixelNear(frame, 600, 170, {169, 128, 27}, 6));
-  EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), kDefaultAtlas);
+  // A net it saves is the type its MIME package defines, once the desktop's database has
+  // it; a netlist of another program with the same extension is not.
+  key(XK_w);
+  EXPECT_TRUE(e2e::waitForFileContents(path("stdout.txt"), kDefaultAtlas + "saved patch.net\n"));
+  std::FILE* netlist = std::fopen(path("circuit.net").c_str(), "wb");
+  ASSERT_TRUE(netlist != nullptr && std::fputs("(export (version D)\n  (nets))\n", netlist) >= 0 &&
+              std::fclose(netlist) == 0);
+  ASSERT_EQ(e2e::runCommand({"update-mime-database", root + "/moved/share/mime"}), 0);
+  for (const char* file : {"patch.net", "circuit.net"}) {
+    const std::string query = "XDG_DATA_DIRS='" + root + "/moved/share:/usr/share' gio info -a " +
+                              "standard::content-type " + path(file) + " | grep content-type";
+    ASSERT_EQ(e2e::runCommand({"sh", "-c", query + " >" + path("type.txt")}), 0);
+    EXPECT_EQ(e2e::readTextFile(path("type.txt")),
+              std::string("  standard::content-type: ") +
+                  (file == std::string("patch.net") ? "application/x-patchlume-net\n" : "text/plain\n"));
+  }
   e2e::removeTree(root);
 }
 
