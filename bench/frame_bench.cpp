@@ -115,11 +115,10 @@ static void BM_StartupToFirstFrame(benchmark::State& state) {
     return;
   }
   showAxes = false;
-  GLuint cubemapTexture = 0;  // kept across iterations so each load releases the last one
   {
     QuietStdout quiet;
     for (auto _ : state) {
-      loadCubemap(cubemapTexture);
+      loadCubemap("cubemap.png");
       prepareDefaultScene();
       display();
       glFinish();

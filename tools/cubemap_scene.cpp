@@ -3,37 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+#include "render/atlas_layout.h"
 
-// (column, row) of +Y, -X, -Z, +X, +Z, -Y.
-const int kUsedCells[6][2] = {{1, 0}, {0, 1}, {1, 1}, {2, 1}, {3, 1}, {1, 2}};
+namespace {
 
 const double kCheckSize = 0.5;   // floor checks, in units of the eye's height
 const double kWallTop = 0.5;     // wall band height, in units of the wall's distance
 const double kWallGrid = 0.125;  // wall grid spacing, same units
 const double kHorizonHalfWidth = 0.007;
-
-bool isUsedCell(int col, int row) { return row == 1 || col == 1; }
-
-// Point on the cube for in-cell coordinates (a, b) of a used cell; the inverse of the
-// viewer's per-face (a, b) so that the atlas and the lookup agree texel for texel.
-void cellDirection(int col, int row, double a, double b, double d[3]) {
-  double x, y, z;
-  if (row == 0) {
-    x = a, y = 1, z = -b;  // +Y
-  } else if (row == 2) {
-    x = a, y = -1, z = b;  // -Y
-  } else if (col == 0) {
-    x = -1, y = -b, z = -a;  // -X
-  } else if (col == 1) {
-    x = a, y = -b, z = -1;  // -Z
-  } else if (col == 2) {
-    x = 1, y = -b, z = a;  // +X
-  } else {
-    x = -a, y = -b, z = 1;  // +Z
-  }
-  d[0] = x, d[1] = y, d[2] = z;
-}
 
 double clamp01(double v) { return std::min(1.0, std::max(0.0, v)); }
 
@@ -99,19 +76,25 @@ void quantize(const double rgb[3], unsigned char out[3]) {
 }  // namespace
 
 bool atlasPointDirection(double s, double t, double dir[3]) {
-  const double x = s * 4, y = t * 3;
-  int col = std::min(3, std::max(0, static_cast<int>(std::floor(x))));
-  int row = std::min(2, std::max(0, static_cast<int>(std::floor(y))));
-  const bool used = isUsedCell(col, row);
+  const double x = s * kAtlasColumns, y = t * kAtlasRows;
+  int col = std::min(kAtlasColumns - 1, std::max(0, static_cast<int>(std::floor(x))));
+  int row = std::min(kAtlasRows - 1, std::max(0, static_cast<int>(std::floor(y))));
+  int face = faceAtCell(col, row);
+  const bool used = face >= 0;
   if (!used) {
+    // The nearest used cell, the first in reading order of those as near.
     double best = 1e30;
-    for (const auto& cell : kUsedCells) {
-      const double dx = std::max({cell[0] - x, 0.0, x - (cell[0] + 1)});
-      const double dy = std::max({cell[1] - y, 0.0, y - (cell[1] + 1)});
-      if (dx * dx + dy * dy < best) best = dx * dx + dy * dy, col = cell[0], row = cell[1];
+    for (int r = 0; r < kAtlasRows; ++r) {
+      for (int c = 0; c < kAtlasColumns; ++c) {
+        if (faceAtCell(c, r) < 0) continue;
+        const double dx = std::max({c - x, 0.0, x - (c + 1)});
+        const double dy = std::max({r - y, 0.0, y - (r + 1)});
+        if (dx * dx + dy * dy < best) best = dx * dx + dy * dy, col = c, row = r;
+      }
     }
+    face = faceAtCell(col, row);
   }
-  cellDirection(col, row, 2 * (x - col) - 1, 2 * (y - row) - 1, dir);
+  cellPointDirection(face, 2 * (x - col) - 1, 2 * (y - row) - 1, dir);
   return used;
 }
 
@@ -142,7 +125,7 @@ void sceneColour(const double dir[3], unsigned char rgb[3]) {
 }
 
 void renderAtlasTexel(int px, int py, int cellSize, unsigned char rgb[3]) {
-  const int n = 4, width = 4 * cellSize, height = 3 * cellSize;
+  const int n = 4, width = kAtlasColumns * cellSize, height = kAtlasRows * cellSize;
   double sum[3] = {0, 0, 0}, d[3], c[3];
   for (int j = 0; j < n; ++j) {
     for (int i = 0; i < n; ++i) {
@@ -155,7 +138,7 @@ void renderAtlasTexel(int px, int py, int cellSize, unsigned char rgb[3]) {
 }
 
 void renderAtlas(int cellSize, unsigned char* rgba) {
-  const int width = 4 * cellSize, height = 3 * cellSize;
+  const int width = kAtlasColumns * cellSize, height = kAtlasRows * cellSize;
   for (int py = 0; py < height; ++py) {
     for (int px = 0; px < width; ++px) {
       unsigned char* out = rgba + 4 * (static_cast<long>(py) * width + px);

@@ -5,10 +5,11 @@
 
 #include <cstring>
 
+#include "app/command_line.h"
 #include "app/data_dir.h"
 #include "app/shell.h"
 #include "app/state.h"
-#include "capture/screenshot.h"
+#include "capture/frame_file.h"
 #include "model/basis.h"
 
 namespace {

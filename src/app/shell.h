@@ -1,30 +1,8 @@
-// Start-up sequence and the three GLUT callbacks the shell owns: display, reshape, keyboard.
+// Start-up sequence and the GLUT callbacks that draw: display, keyboard and motion (reshape
+// and mouse, which draw nothing, are the window's and the picking's).
 #pragma once
 
 #include "app/state.h"
-
-// Before glutInit, which needs a display: --help before any "--" prints the usage and help
-// (keys, mouse, files) on stdout, --version "patchlume VERSION"; returns 0, the exit status,
-// then, and -1 when neither was asked for.
-int answerHelpOrVersion(int argc, char** argv);
-
-// The whole command line, before glutInit, which needs a display: GLUT's own options
-// (-display and -geometry with their values, -iconic, -direct, -indirect, -gldebug, -sync)
-// are left for it, and at most one net file may follow, "--" ending the options so that the
-// next word is the net whatever it begins with. Sets netPath (to that argument, or
-// "patch.net") and objPath. Two or more nets, an empty one, any other option before "--" or
-// a GLUT option without its value print the usage on stderr and return false.
-bool takeNetArgument(int argc, char** argv);
-
-// Reads netPath for the start: 1 grid filled, 0 no such file (start from the initial grid),
-// -1 refused after printing "NET:LINE: what is wrong" on stderr ("NET: what is wrong" when the
-// whole file is at fault).
-int readStartNet(double grid[kGridSize][kGridSize][3]);
-
-// Where the window has no depth buffer (depthSize, in bits, as GLUT_WINDOW_DEPTH_SIZE gives
-// it, is 0), says so in one line on stderr and returns true; the drawing order then decides
-// what shows. Any other size prints nothing and returns false.
-bool warnWithoutDepthBuffer(int depthSize);
 
 // Opens the window (double-buffered RGB with a depth buffer, warning once where the GL gives
 // none), sets the fixed GL state, builds the model, loads the atlas and sets the camera.
@@ -44,8 +22,8 @@ void display();
 // as that does: display() is displayWith(drawMirrorPatch); benchmarks compare other drawings.
 void displayWith(void (*drawPatch)());
 
-// Stores the new drawing-area size (pixels) and the trackball radius; sets no GL state.
-void reshape(int width, int height);
+// GLUT's motion callback: dragTo, then a redisplay.
+void motion(int x, int y);
 
 // Escape exits with status 0, first saying "NET: unsaved changes not saved" on stderr when
 // controlPoints differ from savedControlPoints; a/A toggles the axes, s/S recording (a start

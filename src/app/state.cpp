@@ -35,6 +35,7 @@ unsigned char texFaces[kSamples][kSamples];
 
 char defaultAtlasPath[kPathCapacity] = "";
 
+unsigned cubemapTexture = 0;
 int atlasWidth = 0;
 int atlasHeight = 0;
 

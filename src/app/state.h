@@ -5,6 +5,11 @@
 constexpr int kGridSize = 4;     // control points per row and per column
 constexpr int kSamples = 129;    // samples per parametric direction, both ends included
 constexpr int kViewCount = 4;    // 0 front, 1 top, 2 side, 3 camera
+constexpr int kFrontView = 0;    // bottom-left, looking along -Z
+constexpr int kTopView = 1;      // top-left, looking along -Y
+constexpr int kSideView = 2;     // bottom-right, looking along -X
+constexpr int kCameraView = 3;   // top-right, the mirror through the free camera
+constexpr int kWorldUnitsPerPixel = 4;  // in every view: a 2W by 2H volume on W/2 by H/2 pixels
 constexpr int kFaceCount = 6;    // cube faces: 0 -X, 1 +X, 2 -Y, 3 +Y, 4 -Z, 5 +Z
 constexpr int kHistorySteps = 128;  // drags that can be undone; older ones are forgotten
 constexpr int kPathCapacity = 4100;  // bytes of a file name: PATH_MAX and a ".obj" more
@@ -43,6 +48,14 @@ extern double trackballRadius;  // pixels, half a quadrant's diagonal; 0 until t
 extern bool showAxes;   // draw the positive axes in every view
 extern bool recording;  // save every drawn frame as a TGA file
 
+// GLUT's numbers for the mouse, as activeButton and the pointer handlers take them; the
+// shell, which hands GLUT the handlers, checks them against GLUT's header.
+constexpr int kLeftButton = 0;    // GLUT_LEFT_BUTTON: orbit in the camera view
+constexpr int kMiddleButton = 1;  // GLUT_MIDDLE_BUTTON: pan
+constexpr int kRightButton = 2;   // GLUT_RIGHT_BUTTON: eye nearer or farther
+constexpr int kButtonDown = 0;    // GLUT_DOWN: a press
+constexpr int kButtonUp = 1;      // GLUT_UP: a release
+
 // Pointer (written by mouse, motion and cameraDrag)
 extern int activeButton;  // GLUT button of the last press, -1 after a release
 extern int dragView;      // view owning the drag: -1 none, 0..3 a view (reset by initControlGrid)
@@ -78,6 +91,7 @@ extern unsigned char texFaces[kSamples][kSamples];  // [k][l] face whose cell te
 extern char defaultAtlasPath[kPathCapacity];  // cubemap.png beside the executable; empty: none
 
 // Atlas (written by loadCubemap)
+extern unsigned cubemapTexture;  // GL texture name of the environment, bound while the mirror draws; 0: none
 extern int atlasWidth;   // texels across the loaded atlas, 0 while none is loaded
 extern int atlasHeight;  // texels down the loaded atlas, 0 while none is loaded
 

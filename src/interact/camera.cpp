@@ -3,8 +3,6 @@
 // order written, so that a drag gives the same camera in every build.
 #include "interact/camera.h"
 
-#include <GL/glut.h>
-
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -173,7 +171,7 @@ void cameraDrag(int x, int y) {
   const std::int64_t viewX = static_cast<std::int64_t>(x) - halfW;
 
   switch (activeButton) {
-    case GLUT_LEFT_BUTTON: {
+    case kLeftButton: {
       // Trackball points in pixels from the view's centre, x right, y down, z the height
       // above the picture on a sphere of radius trackballRadius (0 outside its outline).
       const double cx = halfW * 0.5;
@@ -190,10 +188,10 @@ void cameraDrag(int x, int y) {
       rotateStep(px, py, pz, qx, qy, qz);
       break;
     }
-    case GLUT_RIGHT_BUTTON:
+    case kRightButton:
       zoomStep(static_cast<std::int64_t>(y) - lastMouseY);
       break;
-    case GLUT_MIDDLE_BUTTON:
+    case kMiddleButton:
       panStep(viewX - lastMouseX, static_cast<std::int64_t>(y) - lastMouseY);
       break;
     default:

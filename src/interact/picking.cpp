@@ -3,8 +3,6 @@
 // Pixel arithmetic is 64-bit so that no pointer position, however far outside, overflows.
 #include "interact/picking.h"
 
-#include <GL/glut.h>
-
 #include <cmath>
 #include <cstdint>
 
@@ -15,15 +13,15 @@
 
 namespace {
 
-constexpr double kPickRadius = 20.0;  // world units, 5 pixels
+constexpr double kPickRadius = 5.0 * kWorldUnitsPerPixel;  // world units: 5 pixels
 
 // The pair (right, up) at which view 0..2 draws p, in world units from the view's centre.
 void screenPair(int view, const double p[3], double* a, double* b) {
   switch (view) {
-    case 0:
+    case kFrontView:
       *a = p[0], *b = p[1];
       break;
-    case 1:
+    case kTopView:
       *a = p[0], *b = -p[2];
       break;
     default:
@@ -37,17 +35,17 @@ void screenPair(int view, const double p[3], double* a, double* b) {
 int classifyPress(int x, int y, int width, int height) {
   const int halfW = width / 2;
   const int halfH = height / 2;
-  if (x > halfW && y < halfH) return 3;
-  if (x < halfW) return y > halfH ? 0 : 1;
-  return y > halfH ? 2 : -1;
+  if (x > halfW && y < halfH) return kCameraView;
+  if (x < halfW) return y > halfH ? kFrontView : kTopView;
+  return y > halfH ? kSideView : -1;
 }
 
 bool pickControlPoint(int view, int x, int y, int width, int height, int* row, int* column) {
   const std::int64_t halfW = width / 2;
   const std::int64_t halfH = height / 2;
   if (halfW == 0 || halfH == 0) return false;
-  const double mx = static_cast<double>(4 * (x % halfW) - width);
-  const double my = static_cast<double>(height - 4 * (y % halfH));
+  const double mx = static_cast<double>(kWorldUnitsPerPixel * (x % halfW) - width);
+  const double my = static_cast<double>(height - kWorldUnitsPerPixel * (y % halfH));
   bool picked = false;
   for (int i = 0; i < kGridSize; ++i) {
     for (int j = 0; j < kGridSize; ++j) {
@@ -68,17 +66,17 @@ void placeControlPoint(int view, int x, int y, int width, int height, double p[3
   const std::int64_t px = x, py = y, w = width, h = height;
   const std::int64_t halfW = w / 2, halfH = h / 2;
   switch (view) {
-    case 0:
-      p[0] = static_cast<double>(4 * px - w);
-      p[1] = static_cast<double>(h + 4 * (halfH - py));
+    case kFrontView:
+      p[0] = static_cast<double>(kWorldUnitsPerPixel * px - w);
+      p[1] = static_cast<double>(h + kWorldUnitsPerPixel * (halfH - py));
       break;
-    case 1:
-      p[0] = static_cast<double>(4 * px - w);
-      p[2] = static_cast<double>(-(h - 4 * py));
+    case kTopView:
+      p[0] = static_cast<double>(kWorldUnitsPerPixel * px - w);
+      p[2] = static_cast<double>(-(h - kWorldUnitsPerPixel * py));
       break;
-    case 2:
-      p[2] = static_cast<double>(-(4 * (px - halfW) - w));
-      p[1] = static_cast<double>(h + 4 * (halfH - py));
+    case kSideView:
+      p[2] = static_cast<double>(-(kWorldUnitsPerPixel * (px - halfW) - w));
+      p[1] = static_cast<double>(h + kWorldUnitsPerPixel * (halfH - py));
       break;
     default:
       break;
@@ -86,12 +84,12 @@ void placeControlPoint(int view, int x, int y, int width, int height, double p[3
 }
 
 void mouse(int button, int state, int x, int y) {
-  if (state == GLUT_DOWN) {
+  if (state == kButtonDown) {
     const int view = classifyPress(x, y, windowWidth, windowHeight);
-    if (view == 3) {
+    if (view == kCameraView) {
       // A drag taken over ends the one before it, which becomes a step of its own.
       endPointDrag();
-      dragView = 3;
+      dragView = kCameraView;
       lastMouseX = x - windowWidth / 2;
       lastMouseY = y;
       activeButton = button;
@@ -106,20 +104,19 @@ void mouse(int button, int state, int x, int y) {
       beginPointDrag();
     }
     activeButton = button;
-  } else if (state == GLUT_UP) {
+  } else if (state == kButtonUp) {
     endPointDrag();
     dragView = -1;
     activeButton = -1;
   }
 }
 
-void motion(int x, int y) {
+void dragTo(int x, int y) {
   if (dragView >= 0 && dragView <= 2) {
     placeControlPoint(dragView, x, y, windowWidth, windowHeight,
                       controlPoints[selectedRow][selectedCol]);
-  } else if (dragView == 3) {
+  } else if (dragView == kCameraView) {
     cameraDrag(x, y);
   }
   updateSurface();
-  glutPostRedisplay();
 }

@@ -1,5 +1,5 @@
 // Pointer input: picking a control point in the orthographic views and dragging it within
-// the view's plane; drags that start in the camera view go to cameraDrag.
+// the view's plane; drags that start in the camera view go to cameraDrag. No GL.
 #pragma once
 
 // View under a press at window pixel (x, y) (origin top-left, y down) of a width by height
@@ -18,11 +18,12 @@ bool pickControlPoint(int view, int x, int y, int width, int height, int* row, i
 // point beyond the visible range by the same linear mapping.
 void placeControlPoint(int view, int x, int y, int width, int height, double p[3]);
 
-// GLUT mouse callback: a press picks or starts a camera drag and stores the button; any
+// GLUT's mouse callback (button and state numbered as GLUT numbers them: kLeftButton,
+// kButtonDown, ...): a press picks or starts a camera drag and stores the button; any
 // release ends the drag. A point drag that ends (by the release, or by a press that takes
 // another drag over) becomes an undo step if it moved its point. Draws nothing.
 void mouse(int button, int state, int x, int y);
 
-// GLUT motion callback: moves the picked point or the camera, then re-tessellates and posts
-// a redisplay, whatever the drag.
-void motion(int x, int y);
+// One motion event with a button held, at window pixel (x, y): moves the picked point or the
+// camera, then re-tessellates, whatever the drag. The shell's motion callback then redraws.
+void dragTo(int x, int y);

@@ -1,19 +1,17 @@
-// The cube-map atlas: PNG decoding through LodePNG and the texture upload.
+// The cube-map atlas's upload: one route for the start-up load and the e key's reload.
 #include "render/cubemap.h"
 
-#include <lodepng.h>
+#include <GL/gl.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/data_dir.h"
 #include "app/state.h"
+#include "render/atlas_file.h"
+
+static_assert(sizeof(GLuint) == sizeof cubemapTexture, "the state holds a GL texture name");
 
 namespace {
-
-// LodePNG's own error numbers stop below 100; these are ours.
-constexpr unsigned kErrorNoData = 1000;
-constexpr unsigned kErrorBadSize = 1001;
 
 void reportFailure() {
   std::printf("Couldn't open file\n");
@@ -38,60 +36,19 @@ GLenum uploadAtlasTexture(GLuint* name, const unsigned char* pixels, unsigned wi
 
 }  // namespace
 
-unsigned decodeCubemap(const unsigned char* bytes, std::size_t size, unsigned maxSide,
-                       unsigned char** pixels, unsigned* width, unsigned* height) {
-  *pixels = nullptr;
-  *width = 0;
-  *height = 0;
-  if (bytes == nullptr || size == 0) return kErrorNoData;
-
-  // A fresh state asks for RGBA with 8 bits per channel and converts every colour type.
-  LodePNGState state;
-  lodepng_state_init(&state);
-  unsigned w = 0;
-  unsigned h = 0;
-  // The header alone gives the size, so an enormous image is refused before its pixel
-  // buffer is allocated.
-  unsigned error = lodepng_inspect(&w, &h, &state, bytes, size);
-  if (error == 0 && (w == 0 || h == 0 || w > maxSide || h > maxSide)) error = kErrorBadSize;
-  unsigned char* decoded = nullptr;
-  if (error == 0) error = lodepng_decode(&decoded, &w, &h, &state, bytes, size);
-  lodepng_state_cleanup(&state);
-  if (error != 0) {
-    // The decoder may leave a buffer behind even when it fails.
-    std::free(decoded);
-    return error;
-  }
-  *pixels = decoded;
-  *width = w;
-  *height = h;
-  return 0;
-}
-
-void loadCubemap(GLuint& cubemapTexture) {
-  unsigned char* bytes = nullptr;
-  std::size_t size = 0;
-  const unsigned loadError = lodepng_load_file(&bytes, &size, atlasFileToRead());
-  if (loadError != 0 || bytes == nullptr || size == 0) {
-    reportFailure();
-    std::free(bytes);
-    return;
-  }
-
+bool loadCubemap(const char* path) {
   GLint maxTextureSize = 0;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+  const unsigned maxSide = maxTextureSize > 0 ? static_cast<unsigned>(maxTextureSize) : 0u;
   unsigned char* pixels = nullptr;
   unsigned width = 0;
   unsigned height = 0;
-  const unsigned maxSide = maxTextureSize > 0 ? static_cast<unsigned>(maxTextureSize) : 0u;
-  if (decodeCubemap(bytes, size, maxSide, &pixels, &width, &height) != 0) {
+  if (readCubemapFile(path, maxSide, &pixels, &width, &height) != 0) {
     reportFailure();
-    std::free(bytes);
-    return;
+    return false;
   }
 
-  // What a refused upload gives back: the binding (unless it was the texture released
-  // below) and the environment mode.
+  // What a refused upload gives back.
   GLint boundBefore = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundBefore);
   GLint envBefore = GL_MODULATE;
@@ -99,68 +56,20 @@ void loadCubemap(GLuint& cubemapTexture) {
   // Only the upload's own error may count below.
   while (glGetError() != GL_NO_ERROR) {
   }
-
-  const GLuint released = cubemapTexture;
-  glDeleteTextures(1, &cubemapTexture);
-  const GLenum uploadError = uploadAtlasTexture(&cubemapTexture, pixels, width, height);
-  std::free(bytes);
+  GLuint fresh = 0;
+  const GLenum uploadError = uploadAtlasTexture(&fresh, pixels, width, height);
   std::free(pixels);
   if (uploadError != GL_NO_ERROR) {
-    // The GL did not take the image (out of memory, say): without a texture the patch is
-    // drawn in plain colour, as when the file is missing.
-    glDeleteTextures(1, &cubemapTexture);
-    cubemapTexture = 0;
-    // Binding the released name again would bring it back as an empty texture.
-    const GLuint rebind = static_cast<GLuint>(boundBefore);
-    glBindTexture(GL_TEXTURE_2D, rebind == released ? 0u : rebind);
+    // The GL did not take the image (out of memory, say): the environment shown stays.
+    glDeleteTextures(1, &fresh);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundBefore));
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envBefore);
     reportFailure();
-    return;
-  }
-  atlasWidth = static_cast<int>(width);
-  atlasHeight = static_cast<int>(height);
-  std::printf("width: %d height: %d\n", static_cast<int>(width), static_cast<int>(height));
-  std::fflush(stdout);
-}
-
-bool reloadCubemap(const char* path) {
-  unsigned char* bytes = nullptr;
-  std::size_t size = 0;
-  unsigned char* pixels = nullptr;
-  unsigned width = 0;
-  unsigned height = 0;
-  GLint maxTextureSize = 0;
-  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
-  const unsigned maxSide = maxTextureSize > 0 ? static_cast<unsigned>(maxTextureSize) : 0u;
-  bool loaded = lodepng_load_file(&bytes, &size, path) == 0 && bytes != nullptr && size != 0 &&
-                decodeCubemap(bytes, size, maxSide, &pixels, &width, &height) == 0;
-  std::free(bytes);
-
-  GLint old = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &old);
-  GLint envBefore = GL_MODULATE;
-  glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envBefore);
-  GLuint fresh = 0;
-  if (loaded) {
-    // The new texture is made beside the old one, which goes only once the upload took.
-    while (glGetError() != GL_NO_ERROR) {
-    }
-    loaded = uploadAtlasTexture(&fresh, pixels, width, height) == GL_NO_ERROR;
-  }
-  std::free(pixels);
-  if (!loaded) {
-    if (fresh != 0) {
-      glDeleteTextures(1, &fresh);
-      glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(old));
-      glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, envBefore);
-    }
-    reportFailure();
-    std::printf("%s not loaded: the environment stays as it was\n", path);
-    std::fflush(stdout);
     return false;
   }
-  const GLuint released = static_cast<GLuint>(old);
+  const GLuint released = cubemapTexture;
   if (released != 0) glDeleteTextures(1, &released);
+  cubemapTexture = fresh;
   atlasWidth = static_cast<int>(width);
   atlasHeight = static_cast<int>(height);
   std::printf("width: %d height: %d\n", static_cast<int>(width), static_cast<int>(height));

@@ -4,26 +4,13 @@
 #include <GL/gl.h>
 
 #include "app/state.h"
+#include "render/view_layout.h"
 
-void controlPointColour(int row, int column, float rgb[3]) {
-  const float t = static_cast<float>(column) / 3.0f;
-  const float hi = t * 0.4f + 0.6f;
-  const float lo = t * 0.5f;
-  switch (row) {
-    case 0:
-      rgb[0] = hi, rgb[1] = lo, rgb[2] = hi;
-      break;
-    case 1:
-      rgb[0] = hi, rgb[1] = hi, rgb[2] = lo;
-      break;
-    case 2:
-      rgb[0] = lo, rgb[1] = hi, rgb[2] = lo;
-      break;
-    default:
-      rgb[0] = lo, rgb[1] = lo, rgb[2] = hi;
-      break;
-  }
-}
+namespace {
+
+constexpr double kAxisLength = 400.0;  // world units of each positive axis drawn
+
+}  // namespace
 
 void drawAxes() {
   glLineWidth(3.0f);
@@ -32,7 +19,7 @@ void drawAxes() {
     for (int k = 0; k < 3; ++k) {
       glColor3f(k == 0 ? 1.0f : 0.0f, k == 1 ? 1.0f : 0.0f, k == 2 ? 1.0f : 0.0f);
       glVertex3d(0.0, 0.0, 0.0);
-      glVertex3d(k == 0 ? 400.0 : 0.0, k == 1 ? 400.0 : 0.0, k == 2 ? 400.0 : 0.0);
+      glVertex3d(k == 0 ? kAxisLength : 0.0, k == 1 ? kAxisLength : 0.0, k == 2 ? kAxisLength : 0.0);
     }
   }
   glEnd();

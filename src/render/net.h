@@ -1,10 +1,6 @@
 // The positive axes, the grey control net and the sixteen coloured control points.
 #pragma once
 
-// Colour of controlPoints[row][column] in single precision: the row gives the hue
-// (magenta, yellow, green, blue), the column the lightness (0 darkest, 3 palest).
-void controlPointColour(int row, int column, float rgb[3]);
-
 // Line width 3; with showAxes set, X red, Y green, Z blue from the origin to 400 units.
 // Leaves line width 3 and, when shown, the current colour blue (0, 0, 1).
 void drawAxes();

@@ -10,13 +10,7 @@
 
 #include "app/state.h"
 
-namespace {
-
-constexpr double kThird = 1.0 / 3.0;
-constexpr double kTwoThirds = 2.0 / 3.0;
 static_assert(sizeof kFaceRules / sizeof kFaceRules[0] == kFaceCount, "a rule a face");
-
-}  // namespace
 
 void viewDirection(float d[3]) {
   d[0] = cameraCenter[0] - cameraEye[0];
@@ -71,8 +65,9 @@ int reflectionTexCoord(const double n[3], const float d[3], double st[2]) {
 namespace {
 
 // The cell formula of one face as s = scale.s * (q_a + add.a) + lo.s and likewise t, where
-// q is the component over the dominant magnitude before the table's sign. It is the same
-// bits as (hi - lo) * (a + 1) * 0.5 + lo: halving is exact, so (w * (a + 1)) * 0.5 equals
+// q is the component over the dominant magnitude before the rule's sign, scale the sign
+// times half the cell's span and add the sign. It is the same bits as
+// (hi - lo) * (a + 1) * 0.5 + lo: halving is exact, so (w * (a + 1)) * 0.5 equals
 // (w * 0.5) * (a + 1); and with a = -q, w * (1 - q) equals (-w) * (q - 1), since rounding
 // is symmetric about zero (only a zero product may differ, -0 for +0, and adding lo, which
 // is +0 or positive, gives the same sum from either).
@@ -82,20 +77,30 @@ struct CellFormula {
   double lo[2];
 };
 
-constexpr double kHalfThird = kThird * 0.5;
-constexpr double kHalfLowerSpan = (1.0 - kTwoThirds) * 0.5;  // the -Y cell: 1 - 2/3
+// The vector path's form of a face's rule.
+constexpr CellFormula cellFormula(int face) {
+  const FaceRule& rule = kFaceRules[face];
+  return {{rule.aSign * ((rule.sHi - rule.sLo) * 0.5), rule.bSign * ((rule.tHi - rule.tLo) * 0.5)},
+          {rule.aSign, rule.bSign},
+          {rule.sLo, rule.tLo}};
+}
 
 // By face number (kFaceMinusX first), so that a formula's byte offset over 48 is the face.
 alignas(16) constexpr CellFormula kCellFormulas[kFaceCount] = {
-    {{-0.125, -kHalfThird}, {-1.0, -1.0}, {0.0, kThird}},
-    {{0.125, -kHalfThird}, {1.0, -1.0}, {0.5, kThird}},
-    {{0.125, kHalfLowerSpan}, {1.0, 1.0}, {0.25, kTwoThirds}},
-    {{0.125, -kHalfThird}, {1.0, -1.0}, {0.25, 0.0}},
-    {{0.125, -kHalfThird}, {1.0, -1.0}, {0.25, kThird}},
-    {{-0.125, -kHalfThird}, {-1.0, -1.0}, {0.75, kThird}},
-};
+    cellFormula(0), cellFormula(1), cellFormula(2), cellFormula(3), cellFormula(4), cellFormula(5)};
 static_assert(sizeof(CellFormula) == 48, "byte offsets below are 48 per face");
-static_assert(kTwoThirds - kThird == kThird, "the side cells are kThird high");
+
+// The blocks below pick a's and b's components by the dominant axis alone: z and y on an X
+// face, x and z on a Y face, x and y on a Z face.
+constexpr bool vectorPathFits(int face) {
+  const int axis = kFaceRules[face].axis;
+  const int a = kFaceRules[face].aAxis;
+  const int b = kFaceRules[face].bAxis;
+  return axis == 0 ? (a == 2 && b == 1) : axis == 1 ? (a == 0 && b == 2) : (a == 0 && b == 1);
+}
+static_assert(vectorPathFits(0) && vectorPathFits(1) && vectorPathFits(2) && vectorPathFits(3) &&
+                  vectorPathFits(4) && vectorPathFits(5),
+              "the vector path's choice of components matches the atlas layout");
 
 inline __m128 selectPs(__m128 mask, __m128 ifSet, __m128 ifClear) {
   return _mm_or_ps(_mm_and_ps(mask, ifSet), _mm_andnot_ps(mask, ifClear));

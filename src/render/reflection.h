@@ -3,25 +3,33 @@
 // over the patch arrays and the camera; no GL.
 #pragma once
 
-// Cube faces as texFaces numbers them, negative direction first.
-enum CubeFace { kFaceMinusX, kFacePlusX, kFaceMinusY, kFacePlusY, kFaceMinusZ, kFacePlusZ };
+#include "render/atlas_layout.h"
 
-// How each face maps a direction r into its cell of the 4 by 3 atlas, by face number: with
-// m = |r[axis]|, a = aSign * (r[aAxis] / m) and b = bSign * (r[bAxis] / m), each in -1..1
-// where the face's component dominates, then s = (sHi - sLo) * (a + 1) * 0.5 + sLo and
+// How each face maps a direction r into its cell, by face number, as the lookup uses it:
+// with m = |r[axis]|, a = aSign * (r[aAxis] / m) and b = bSign * (r[bAxis] / m), each in
+// -1..1 where the face's component dominates, then s = (sHi - sLo) * (a + 1) * 0.5 + sLo and
 // t = (tHi - tLo) * (b + 1) * 0.5 + tLo. Signs are +-1, so applying one is exact.
 struct FaceRule {
   int axis, aAxis, bAxis;  // 0 x, 1 y, 2 z
   double aSign, bSign;
   double sLo, sHi, tLo, tHi;  // the cell
 };
-constexpr FaceRule kFaceRules[6] = {
-    {0, 2, 1, -1.0, -1.0, 0.0, 0.25, 1.0 / 3.0, 2.0 / 3.0},   // -X
-    {0, 2, 1, 1.0, -1.0, 0.5, 0.75, 1.0 / 3.0, 2.0 / 3.0},    // +X
-    {1, 0, 2, 1.0, 1.0, 0.25, 0.5, 2.0 / 3.0, 1.0},           // -Y
-    {1, 0, 2, 1.0, -1.0, 0.25, 0.5, 0.0, 1.0 / 3.0},          // +Y
-    {2, 0, 1, 1.0, -1.0, 0.25, 0.5, 1.0 / 3.0, 2.0 / 3.0},    // -Z
-    {2, 0, 1, -1.0, -1.0, 0.75, 1.0, 1.0 / 3.0, 2.0 / 3.0}};  // +Z
+
+// The rule of a face's cell in kAtlasCells: the cell's bounds as fractions of the atlas.
+constexpr FaceRule faceRule(int face) {
+  const FaceCell& cell = kAtlasCells[face];
+  return {faceAxis(face),
+          cell.aAxis,
+          cell.bAxis,
+          static_cast<double>(cell.aSign),
+          static_cast<double>(cell.bSign),
+          static_cast<double>(cell.column) / kAtlasColumns,
+          static_cast<double>(cell.column + 1) / kAtlasColumns,
+          static_cast<double>(cell.row) / kAtlasRows,
+          static_cast<double>(cell.row + 1) / kAtlasRows};
+}
+constexpr FaceRule kFaceRules[6] = {faceRule(0), faceRule(1), faceRule(2),
+                                    faceRule(3), faceRule(4), faceRule(5)};
 
 // d = cameraCenter - cameraEye in single precision: the one view direction of the patch.
 void viewDirection(float d[3]);

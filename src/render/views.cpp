@@ -5,23 +5,14 @@
 #include <GL/glu.h>
 
 #include "app/state.h"
+#include "render/view_layout.h"
 
-void viewClearColour(int view, float rgba[4]) {
-  // Each orthographic view is tinted with the colour of the axis that points at its viewer.
-  rgba[0] = (view == 0 || view == 1) ? 0.9f : 1.0f;
-  rgba[1] = (view == 0 || view == 2) ? 0.9f : 1.0f;
-  rgba[2] = (view == 1 || view == 2) ? 0.9f : 1.0f;
-  rgba[3] = 1.0f;
-}
+namespace {
 
-void viewRectangle(int view, int width, int height, int rect[4]) {
-  const int halfW = width / 2;
-  const int halfH = height / 2;
-  rect[0] = (view == 2 || view == 3) ? halfW : 0;
-  rect[1] = (view == 1 || view == 3) ? halfH : 0;
-  rect[2] = halfW;
-  rect[3] = halfH;
-}
+// World units the view volume reaches in front of and behind every view's eye.
+constexpr double kViewDepth = 100000.0;
+
+}  // namespace
 
 void setupView(int view) {
   const int w = windowWidth;
@@ -29,15 +20,15 @@ void setupView(int view) {
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(-static_cast<double>(w), static_cast<double>(w), -static_cast<double>(h),
-          static_cast<double>(h), -100000.0, 100000.0);
+          static_cast<double>(h), -kViewDepth, kViewDepth);
   switch (view) {
-    case 0:  // front: looking along -Z
+    case kFrontView:  // looking along -Z
       gluLookAt(0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
       break;
-    case 1:  // top: looking along -Y, +X right, -Z up
+    case kTopView:  // looking along -Y, +X right, -Z up
       gluLookAt(0.0, 1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, -1.0);
       break;
-    case 2:  // side: looking along -X, -Z right, +Y up
+    case kSideView:  // looking along -X, -Z right, +Y up
       gluLookAt(1.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
       break;
     default:

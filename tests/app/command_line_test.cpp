@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell.h"
+#include "app/command_line.h"
 #include "app/state.h"
 
 TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "app/shell.h"
+#include "app/window.h"
 #include "app/state.h"
 #include "interact/camera.h"
 #include "interact/picking.h"

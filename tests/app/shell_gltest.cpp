@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/shell.h"
+#include "app/window.h"
 #include "app/state.h"
 #include "support/gl_window.h"
 #include "support/viewer_state.h"

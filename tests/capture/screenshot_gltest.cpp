@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/state.h"
+#include "capture/frame_file.h"
 #include "capture/screenshot.h"
 #include "model/basis.h"
 #include "model/tessellation.h"
@@ -25,7 +26,7 @@
 #include "render/net.h"
 #include "render/views.h"
 #include "support/gl_window.h"
-#include "support/viewer_gl_test.h"
+#include "support/viewer_gl_fixture.h"
 
 namespace fs = std::filesystem;
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "capture/screenshot.h"
+#include "capture/frame_file.h"
 
 namespace {
 

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "capture/screenshot.h"
+#include "capture/frame_file.h"
 #include "files/kept_file.h"
 #include "files/net_file.h"
-#include "support/x_session.h"
+#include "support/files.h"
 
 // The calls that order a replace, logged while callLog is set: the test's own definitions
 // come before the C library's, which they then call.
@@ -48,10 +48,10 @@ namespace {
 class KeptFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = e2e::makeTempDir();
+    dir = support::makeTempDir();
     ASSERT_FALSE(dir.empty());
   }
-  void TearDown() override { e2e::removeTree(dir); }
+  void TearDown() override { support::removeTree(dir); }
   std::string at(const std::string& name) const { return dir + "/" + name; }
   void put(const std::string& name, const std::string& text) {
     ASSERT_TRUE(replaceFile(at(name).c_str(), text.data(), text.size(), reason, sizeof reason)) << reason;
@@ -69,7 +69,7 @@ class KeptFile : public ::testing::Test {
     const std::string big(5000, 'b');
     return !replaceFile(at("old.net").c_str(), big.data(), big.size(), reason, sizeof reason) &&
            std::strcmp(reason, std::strerror(EFBIG)) == 0 &&
-           e2e::readTextFile(at("old.net")) == "old\n" && e2e::listFiles(dir).size() == 3;
+           support::readTextFile(at("old.net")) == "old\n" && support::listFiles(dir).size() == 3;
   }
 
   std::string dir;
@@ -86,8 +86,8 @@ TEST_F(KeptFile, ReplaceWritesWholeWithTheUmaskModeThenKeepsTheFilesMode) {
   put("a.net", std::string(100000, 'z'));
   umask(mask);
   EXPECT_EQ(modeOf("a.net"), 0604u);
-  EXPECT_EQ(e2e::readTextFile(at("a.net")), std::string(100000, 'z'));
-  EXPECT_EQ(e2e::listFiles(dir), std::vector<std::string>{"a.net"});
+  EXPECT_EQ(support::readTextFile(at("a.net")), std::string(100000, 'z'));
+  EXPECT_EQ(support::listFiles(dir), std::vector<std::string>{"a.net"});
 }
 
 TEST_F(KeptFile, TheTemporaryIsSyncedBeforeItIsRenamedOrCopiedAndTheDirectoryAfter) {
@@ -107,7 +107,7 @@ TEST_F(KeptFile, TheTemporaryIsSyncedBeforeItIsRenamedOrCopiedAndTheDirectoryAft
     for (std::string& call : calls)
       call = std::regex_replace(std::regex_replace(call, std::regex(dir), "D"), std::regex("\\.patchlume-[A-Za-z0-9]{6}"), "T");
     EXPECT_EQ(calls, c.calls);
-    EXPECT_EQ(e2e::readTextFile(at(c.name)), "new\n");
+    EXPECT_EQ(support::readTextFile(at(c.name)), "new\n");
   }
 }
 
@@ -124,9 +124,9 @@ TEST_F(KeptFile, FailedReplaceLeavesTheTargetAndNoTemporary) {
     SCOPED_TRACE(c.target);
     EXPECT_FALSE(replaceFile(at(c.target).c_str(), "new\n", 4, reason, sizeof reason));
     EXPECT_STREQ(reason, c.reason);
-    EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"fifo", "in-the-way", "old.net"}));
-    EXPECT_TRUE(e2e::listFiles(at("in-the-way")).empty());
-    EXPECT_EQ(e2e::readTextFile(at("old.net")), "old\n");
+    EXPECT_EQ(support::listFiles(dir), (std::vector<std::string>{"fifo", "in-the-way", "old.net"}));
+    EXPECT_TRUE(support::listFiles(at("in-the-way")).empty());
+    EXPECT_EQ(support::readTextFile(at("old.net")), "old\n");
   }
 
   // A write past the file-size limit, in a child so that the limit stays there.
@@ -170,7 +170,7 @@ TEST_F(KeptFile, SaveNetFileKeepsTheLayoutOfTheNetOnDisk) {
   double grid[kGridSize][kGridSize][3] = {};
   grid[3][3][2] = 0.5;
   ASSERT_TRUE(saveNetFile(at("hand.net").c_str(), grid));
-  EXPECT_EQ(e2e::readTextFile(at("hand.net")), saved);
+  EXPECT_EQ(support::readTextFile(at("hand.net")), saved);
 }
 
 TEST(AppendFormatted, FillsToTheLastByteAndNoFurther) {

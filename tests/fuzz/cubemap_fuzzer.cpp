@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "render/cubemap.h"
+#include "render/atlas_file.h"
 
 namespace {
 // A side limit like a small GL implementation's, so that one input can't ask for gigabytes.

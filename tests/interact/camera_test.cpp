@@ -11,7 +11,7 @@
 #include <cstring>
 #include <random>
 
-#include "app/shell.h"
+#include "app/window.h"
 #include "app/state.h"
 #include "interact/camera.h"
 #include "interact/picking.h"

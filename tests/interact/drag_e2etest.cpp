@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "render/net.h"
+#include "render/view_layout.h"
 #include "support/recording_session.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "support/gl_window.h"
-#include "support/viewer_gl_test.h"
+#include "support/viewer_gl_fixture.h"
 
 namespace {
 

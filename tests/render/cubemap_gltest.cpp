@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/state.h"
 #include "render/cubemap.h"
 #include "support/gl_window.h"
 
@@ -122,8 +123,10 @@ class CubemapGl : public ::testing::Test {
     enterFreshDirectory();
     while (glGetError() != GL_NO_ERROR) {
     }
+    texture_ = cubemapTexture;
   }
   void TearDown() override {
+    cubemapTexture = texture_;
     leaveDirectory();
     EXPECT_EQ(chdir(previous_.c_str()), 0);
   }
@@ -144,10 +147,13 @@ class CubemapGl : public ::testing::Test {
     dir_.clear();
   }
 
-  // Runs loadCubemap on the slot with stdout captured; returns the text flushed by it.
+  // Runs loadCubemap with the slot as the shown texture (cubemapTexture) and stdout captured;
+  // returns the text flushed by it, and the texture shown afterwards in slot.
   std::string load(GLuint& slot, std::string* allText = nullptr) {
     StdoutCapture capture(dir_ + "/stdout.txt");
-    loadCubemap(slot);
+    cubemapTexture = slot;
+    loadCubemap("cubemap.png");
+    slot = cubemapTexture;
     const std::string flushed = capture.flushedText();
     const std::string all = capture.finish();
     if (allText != nullptr) *allText = all;
@@ -156,6 +162,7 @@ class CubemapGl : public ::testing::Test {
 
   std::string dir_;
   std::string previous_;
+  unsigned texture_ = 0;
 };
 
 TEST_F(CubemapGl, LoadsTheAtlasWithItsStateAndMessage) {
@@ -211,7 +218,7 @@ TEST_F(CubemapGl, OtherKindsAndSizes) {
              texels[p * 4 + 2] == rgb[p * 3 + 2] && texels[p * 4 + 3] == 255;
     EXPECT_TRUE(same);
   }
-  {  // a slot that already names a texture: that one is released, the new one bound
+  {  // a texture shown already: released only now, the new one bound in its place
     GLuint old = 0;
     glGenTextures(1, &old);
     glBindTexture(GL_TEXTURE_2D, old);
@@ -222,7 +229,8 @@ TEST_F(CubemapGl, OtherKindsAndSizes) {
     EXPECT_EQ(load(slot), "width: 8 height: 6\n");
     EXPECT_EQ(boundTexture(), static_cast<GLint>(slot));
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 8);
-    EXPECT_TRUE(slot == old || glIsTexture(old) == GL_FALSE) << "the old texture is kept";
+    EXPECT_NE(slot, old);
+    EXPECT_EQ(glIsTexture(old), GL_FALSE) << "the old texture is released";
   }
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
@@ -310,11 +318,10 @@ TEST_F(CubemapGl, AnUploadTheGlRefusesIsAFailedLoad) {
   struct Case {
     const char* label;
     GLuint slot, bound;
-    GLint expectBound;  // -1: the test's own texture
   };
   const Case cases[] = {
-      {"empty slot, another texture bound", 0, mine, -1},
-      {"slot's texture bound", old, old, 0},
+      {"nothing shown, another texture bound", 0, mine},
+      {"the shown texture bound", old, old},
   };
   for (const Case& c : cases) {
     glBindTexture(GL_TEXTURE_2D, c.bound);
@@ -323,15 +330,16 @@ TEST_F(CubemapGl, AnUploadTheGlRefusesIsAFailedLoad) {
     std::string all;
     EXPECT_EQ(load(slot, &all), "Couldn't open file\n") << c.label;
     EXPECT_EQ(all, "Couldn't open file\n") << c.label;
-    EXPECT_EQ(slot, 0u) << c.label;
-    EXPECT_EQ(boundTexture(), c.expectBound < 0 ? static_cast<GLint>(mine) : c.expectBound) << c.label;
+    EXPECT_EQ(slot, c.slot) << c.label;
+    EXPECT_EQ(boundTexture(), static_cast<GLint>(c.bound)) << c.label;
     EXPECT_EQ(envMode(), GL_MODULATE) << c.label;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << c.label;
   }
-  EXPECT_EQ(glIsTexture(old), GL_FALSE) << "the slot's old texture is released";
+  EXPECT_EQ(glIsTexture(old), GL_TRUE) << "the shown texture stays";
   glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
   glDeleteBuffers(1, &unpack);
   glDeleteTextures(1, &mine);
+  glDeleteTextures(1, &old);
 
   // The same file once the GL takes it: loaded as usual.
   GLuint slot = 0;

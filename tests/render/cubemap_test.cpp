@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "render/cubemap.h"
+#include "render/atlas_file.h"
 
 namespace {
 

@@ -13,9 +13,10 @@
 #include "model/basis.h"
 #include "model/tessellation.h"
 #include "render/net.h"
+#include "render/view_layout.h"
 #include "render/views.h"
 #include "support/gl_window.h"
-#include "support/viewer_gl_test.h"
+#include "support/viewer_gl_fixture.h"
 
 namespace {
 

@@ -14,8 +14,9 @@
 #include "model/basis.h"
 #include "model/tessellation.h"
 #include "render/views.h"
+#include "render/view_layout.h"
 #include "support/gl_window.h"
-#include "support/viewer_gl_test.h"
+#include "support/viewer_gl_fixture.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/shell.h"
+#include "app/window.h"
 #include "app/state.h"
 
 namespace {

@@ -15,9 +15,18 @@
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
 
+#include "support/files.h"
 #include "support/rgb.h"
 
 namespace e2e {
+
+using support::copyFile;
+using support::fileSize;
+using support::listFiles;
+using support::makeTempDir;
+using support::readTextFile;
+using support::removeTree;
+using support::sleepMs;
 
 // A private X server and the tests' own connection to it.
 struct XServer {
@@ -31,13 +40,6 @@ struct XServer {
 bool startXServer(XServer& server, std::string& error, int timeoutMs = 10000);
 // Closes the connection, terminates Xvfb and reaps it; safe on a server that never started.
 void stopXServer(XServer& server);
-
-// Creates a fresh directory under $TMPDIR (or /tmp); empty string on failure.
-std::string makeTempDir();
-// Deletes a directory tree, not following symbolic links.
-void removeTree(const std::string& path);
-bool copyFile(const std::string& from, const std::string& to);
-std::string readTextFile(const std::string& path);  // empty when missing
 
 // Starts `binary` with cwd = workDir and DISPLAY = displayName; stdout and stderr go to
 // workDir/stdout.txt and workDir/stderr.txt. Returns the pid, or -1 when fork failed.
@@ -104,9 +106,6 @@ bool waitForFile(const std::string& path, long expectedSize, int timeoutMs = 100
 // Polls until the file holds exactly `expected` (a program's stdout.txt, say).
 bool waitForFileContents(const std::string& path, const std::string& expected,
                          int timeoutMs = 10000);
-std::vector<std::string> listFiles(const std::string& dir);  // sorted names; empty when missing
-long fileSize(const std::string& path);                      // -1 when missing
-void sleepMs(int ms);
 
 using Rgb = support::Rgb;
 

@@ -15,6 +15,7 @@
 #include "atlas/decode.h"
 #include "atlas/run.h"
 #include "files/kept_file.h"
+#include "render/atlas_layout.h"
 
 namespace {
 
@@ -122,8 +123,8 @@ int prepareImages(char** paths, int count, DecodedImage* images, AtlasJob* job) 
 }
 
 int convertAndWrite(const AtlasJob& job, const char* output) {
-  const int width = 4 * job.cell;
-  const int height = 3 * job.cell;
+  const int width = kAtlasColumns * job.cell;
+  const int height = kAtlasRows * job.cell;
   unsigned char* rgb = static_cast<unsigned char*>(std::malloc(3UL * width * height));
   if (rgb == nullptr) return fail(output, "out of memory for the atlas");
   const unsigned cores = std::thread::hardware_concurrency();

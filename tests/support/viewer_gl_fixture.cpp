@@ -1,5 +1,5 @@
 // Saved after the window has its size, so that what is put back is a window state GLUT agrees with.
-#include "support/viewer_gl_test.h"
+#include "support/viewer_gl_fixture.h"
 
 #include <GL/freeglut.h>
 

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/reflection.h"  // kFaceRules, directionFace: the viewer's own face mapping
+#include "render/atlas_layout.h"  // faceAtCell, the cells' layout
+#include "render/reflection.h"    // kFaceRules, directionFace: the viewer's own face mapping
 
 namespace {
 
@@ -161,19 +162,6 @@ inline void addFaces(const SourceImage* images, const float* decode, float x, fl
                      sum);
 }
 
-// The face whose cell is at (column, row) of the atlas, -1 for an unused cell or one
-// outside the atlas.
-int faceOfCell(int column, int row) {
-  for (int face = 0; face < 6; ++face) {
-    const FaceRule& rule = kFaceRules[face];
-    if (static_cast<int>(std::lround(rule.sLo * 4)) == column &&
-        static_cast<int>(std::lround(rule.tLo * 3)) == row) {
-      return face;
-    }
-  }
-  return -1;
-}
-
 // Texel row j of face's cell into texel (cell RGB texels).
 template <bool kSrgb>
 void convertSegment(const AtlasJob& job, int face, int j, unsigned char* texel) {
@@ -245,12 +233,12 @@ void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char*
   for (int py = rowBegin; py < rowEnd; ++py) {
     const int row = py / cell;
     const int j = py % cell;
-    unsigned char* out = rgb + 3L * 4 * cell * py;
-    for (int column = 0; column < 4; ++column) {
+    unsigned char* out = rgb + 3L * kAtlasColumns * cell * py;
+    for (int column = 0; column < kAtlasColumns; ++column) {
       unsigned char* texel = out + 3L * cell * column;
-      const int face = faceOfCell(column, row);
-      const int below = faceOfCell(column, row + 1);
-      const int above = faceOfCell(column, row - 1);
+      const int face = faceAtCell(column, row);
+      const int below = faceAtCell(column, row + 1);
+      const int above = faceAtCell(column, row - 1);
       if (face >= 0) {
         convertSegment<kSrgb>(job, face, j, texel);
       } else if (j >= cell - gutter && below >= 0) {
@@ -262,13 +250,13 @@ void convertRowsOf(const AtlasJob& job, int rowBegin, int rowEnd, unsigned char*
       }
     }
     // Beside a used cell in the same row, its edge column repeated.
-    for (int column = 0; column < 4; ++column) {
-      if (faceOfCell(column, row) >= 0) continue;
+    for (int column = 0; column < kAtlasColumns; ++column) {
+      if (faceAtCell(column, row) >= 0) continue;
       unsigned char* texel = out + 3L * cell * column;
-      if (faceOfCell(column + 1, row) >= 0) {
+      if (faceAtCell(column + 1, row) >= 0) {
         for (int i = cell - gutter; i < cell; ++i) std::copy_n(texel + 3L * cell, 3, texel + 3 * i);
       }
-      if (faceOfCell(column - 1, row) >= 0) {
+      if (faceAtCell(column - 1, row) >= 0) {
         for (int i = 0; i < gutter; ++i) std::copy_n(texel - 3, 3, texel + 3 * i);
       }
     }

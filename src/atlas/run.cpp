@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "render/atlas_layout.h"
+
 namespace {
 
 // Rows a thread takes at a time: small enough to balance, large enough to cost nothing.
@@ -49,7 +51,7 @@ unsigned deflateWithZlib(unsigned char** out, std::size_t* outSize, const unsign
 }  // namespace
 
 void runConversion(const AtlasJob& job, int threads, bool progress, unsigned char* rgb) {
-  const int height = 3 * job.cell;
+  const int height = kAtlasRows * job.cell;
   std::atomic<int> nextRow(0);
   std::atomic<int> rowsDone(0);
   auto work = [&] {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/shell.h"
+#include "app/window.h"
 #include "app/state.h"
 
 namespace {
