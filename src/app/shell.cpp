@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "analysis/curvature.h"
+#include "analysis/zebra.h"
 #include "app/data_dir.h"
 #include "app/state.h"
 #include "capture/screenshot.h"
@@ -21,9 +23,12 @@
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "render/cubemap.h"
+#include "render/curvature_patch.h"
+#include "render/legend.h"
 #include "render/mirror.h"
 #include "render/net.h"
 #include "render/views.h"
+#include "render/zebra_patch.h"
 
 namespace {
 // GLUT's keyboard callback gets Ctrl with a letter as its ASCII control code.
@@ -56,6 +61,10 @@ const char* const kHelp =
     "  u U Ctrl+Z    undo the last drag of a control point\n"
     "  r R Ctrl+Y    redo the drag undone last\n"
     "  e E           reload cubemap.png (a failed load keeps the environment shown)\n"
+    "  z Z           camera view: mirror, zebra, Gaussian curvature, mean curvature, mirror\n"
+    "  x X           zebra bands vertical (about +Y) or horizontal (about +X)\n"
+    "  [ ]           fewer or more zebra bands: 8, 12, 16, 24, 32, 48, 64, 96\n"
+    "  =             fit the curvature colours' range to the surface shown\n"
     "  Escape        quit\n"
     "\n"
     "Files, relative to the working directory:\n"
@@ -182,7 +191,12 @@ void registerCallbacks() {
   glutMotionFunc(motion);
 }
 
-void display() { displayWith(drawMirrorPatch); }
+void display() {
+  // The camera view's patch in the mode shown.
+  void (*const drawings[kModeCount])() = {drawMirrorPatch, drawZebraPatch, drawCurvaturePatch,
+                                          drawCurvaturePatch};
+  displayWith(drawings[analysisMode]);
+}
 
 void displayWith(void (*drawPatch)()) {
   glEnable(GL_SCISSOR_TEST);
@@ -196,6 +210,7 @@ void displayWith(void (*drawPatch)()) {
     }
     drawAxes();
     if (view != 3) drawControlPoints();
+    else drawLegend();
   }
   glDisable(GL_SCISSOR_TEST);
   if (recording) saveScreenshot();
@@ -251,6 +266,22 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/) {
     case 'e':
     case 'E':
       reloadCubemap(atlasFileToRead());
+      break;
+    case 'z':
+    case 'Z':
+      analysisMode = (analysisMode + 1) % kModeCount;
+      fitShownCurvatureRange();
+      break;
+    case 'x':
+    case 'X':
+      zebraAxis = 1 - zebraAxis;
+      break;
+    case '[':
+    case ']':
+      zebraBands = steppedBandCount(zebraBands, key == ']' ? 1 : -1);
+      break;
+    case '=':
+      fitShownCurvatureRange();
       break;
     default:
       break;
