@@ -29,6 +29,11 @@ ViewerGlobals saveViewerGlobals() {
   std::memcpy(s.cameraEye, cameraEye, sizeof s.cameraEye);
   std::memcpy(s.cameraCenter, cameraCenter, sizeof s.cameraCenter);
   std::memcpy(s.cameraUp, cameraUp, sizeof s.cameraUp);
+  s.analysisMode = analysisMode;
+  s.zebraBands = zebraBands;
+  s.zebraAxis = zebraAxis;
+  s.gaussianRange = gaussianRange;
+  s.meanRange = meanRange;
   return s;
 }
 
@@ -47,6 +52,11 @@ void restoreViewerGlobals(const ViewerGlobals& s) {
   std::memcpy(controlPoints, s.controlPoints, sizeof controlPoints);
   frameCounter = s.frameCounter;
   setCamera(s.cameraEye, s.cameraCenter, s.cameraUp);
+  analysisMode = s.analysisMode;
+  zebraBands = s.zebraBands;
+  zebraAxis = s.zebraAxis;
+  gaussianRange = s.gaussianRange;
+  meanRange = s.meanRange;
 }
 
 bool sameViewerGlobals(const ViewerGlobals& a, const ViewerGlobals& b) {
@@ -56,7 +66,9 @@ bool sameViewerGlobals(const ViewerGlobals& a, const ViewerGlobals& b) {
          a.selectedCol == b.selectedCol && a.lastMouseX == b.lastMouseX && a.lastMouseY == b.lastMouseY &&
          std::memcmp(a.controlPoints, b.controlPoints, sizeof a.controlPoints) == 0 &&
          a.frameCounter == b.frameCounter && sameFloats(a.cameraEye, b.cameraEye) &&
-         sameFloats(a.cameraCenter, b.cameraCenter) && sameFloats(a.cameraUp, b.cameraUp);
+         sameFloats(a.cameraCenter, b.cameraCenter) && sameFloats(a.cameraUp, b.cameraUp) &&
+         a.analysisMode == b.analysisMode && a.zebraBands == b.zebraBands && a.zebraAxis == b.zebraAxis &&
+         a.gaussianRange == b.gaussianRange && a.meanRange == b.meanRange;
 }
 
 bool cameraUnchangedSince(const ViewerGlobals& saved) {
