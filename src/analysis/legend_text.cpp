@@ -1,4 +1,4 @@
-// Legend texts. Ranges print with %.3g, which keeps three significant digits at any scale.
+// Legend texts. Ranges print with %#.3g: three significant digits at any scale.
 #include "analysis/legend_text.h"
 
 #include <cstdio>
@@ -17,7 +17,8 @@ LegendText legendText(int mode, int bands, int axis, double range) {
     std::snprintf(text.title, sizeof text.title, "Mean curvature, per world unit");
   }
   if (!text.colourBar) return text;
-  std::snprintf(text.low, sizeof text.low, "%.3g", range > 0.0 ? -range : 0.0);
-  std::snprintf(text.high, sizeof text.high, "%.3g", range);
+  // # keeps the trailing zeros of the three digits; a zero range is a plain 0.
+  std::snprintf(text.low, sizeof text.low, range > 0.0 ? "%#.3g" : "0", -range);
+  std::snprintf(text.high, sizeof text.high, range > 0.0 ? "%#.3g" : "0", range);
   return text;
 }
