@@ -29,11 +29,6 @@ ViewerGlobals saveViewerGlobals() {
   std::memcpy(s.cameraEye, cameraEye, sizeof s.cameraEye);
   std::memcpy(s.cameraCenter, cameraCenter, sizeof s.cameraCenter);
   std::memcpy(s.cameraUp, cameraUp, sizeof s.cameraUp);
-  s.analysisMode = analysisMode;
-  s.zebraBands = zebraBands;
-  s.zebraAxis = zebraAxis;
-  s.gaussianRange = gaussianRange;
-  s.meanRange = meanRange;
   return s;
 }
 
@@ -52,11 +47,6 @@ void restoreViewerGlobals(const ViewerGlobals& s) {
   std::memcpy(controlPoints, s.controlPoints, sizeof controlPoints);
   frameCounter = s.frameCounter;
   setCamera(s.cameraEye, s.cameraCenter, s.cameraUp);
-  analysisMode = s.analysisMode;
-  zebraBands = s.zebraBands;
-  zebraAxis = s.zebraAxis;
-  gaussianRange = s.gaussianRange;
-  meanRange = s.meanRange;
 }
 
 bool sameViewerGlobals(const ViewerGlobals& a, const ViewerGlobals& b) {
@@ -66,9 +56,7 @@ bool sameViewerGlobals(const ViewerGlobals& a, const ViewerGlobals& b) {
          a.selectedCol == b.selectedCol && a.lastMouseX == b.lastMouseX && a.lastMouseY == b.lastMouseY &&
          std::memcmp(a.controlPoints, b.controlPoints, sizeof a.controlPoints) == 0 &&
          a.frameCounter == b.frameCounter && sameFloats(a.cameraEye, b.cameraEye) &&
-         sameFloats(a.cameraCenter, b.cameraCenter) && sameFloats(a.cameraUp, b.cameraUp) &&
-         a.analysisMode == b.analysisMode && a.zebraBands == b.zebraBands && a.zebraAxis == b.zebraAxis &&
-         a.gaussianRange == b.gaussianRange && a.meanRange == b.meanRange;
+         sameFloats(a.cameraCenter, b.cameraCenter) && sameFloats(a.cameraUp, b.cameraUp);
 }
 
 bool cameraUnchangedSince(const ViewerGlobals& saved) {

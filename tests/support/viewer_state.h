@@ -15,8 +15,6 @@ struct ViewerGlobals {
   double controlPoints[kGridSize][kGridSize][3];
   int frameCounter;
   float cameraEye[3], cameraCenter[3], cameraUp[3];
-  int analysisMode, zebraBands, zebraAxis;
-  double gaussianRange, meanRange;
 };
 
 ViewerGlobals saveViewerGlobals();
