@@ -52,7 +52,9 @@ double gridSize() {
 }
 
 // Forced inline, as a call left in the sample loop keeps it from vectorising.
-[[gnu::always_inline]] inline double dot(const double a[3], const double b[3]) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+[[gnu::always_inline]] inline double dot(const double a[3], const double b[3]) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
 
 // Row k of both arrays from the column curves at u_k: along[d][j] is the d-th u-derivative of
 // column j's curve.

@@ -78,7 +78,8 @@ extern double surfaceNormals[kSamples][kSamples][3];   // unit normals, or the z
 extern double texCoords[kSamples][kSamples][2];  // [k][l][s, t] into the cube-map atlas, 0..1
 extern unsigned char texFaces[kSamples][kSamples];  // [k][l] face whose cell texCoords is in, 0..5
 
-// Surface analysis (mode and zebra settings written by keyboard, the rest by the analysis code)
+// Surface analysis (mode and zebra settings written by keyboard, the zebra atlas by
+// drawZebraPatch, the curvature by refreshCurvature, the ranges by fitShownCurvatureRange)
 extern int analysisMode;  // AnalysisMode the camera view shows, kMirrorMode at start
 extern int zebraBands;    // light bands round the full circle, one of kBandCounts: 24 at start
 extern int zebraAxis;     // axis the bands run round: 1 +Y (vertical bands, the start), 0 +X
