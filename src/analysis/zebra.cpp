@@ -2,6 +2,7 @@
 // the atlas and the lookup agree texel for texel.
 #include "analysis/zebra.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/state.h"
@@ -25,22 +26,29 @@ int zebraBand(const double r[3], int bands, int axis) {
   return static_cast<int>(band) & 1;
 }
 
+namespace {
+
+// Column and row of a face's cell, from its rule's low corner (an exact quarter or a third).
+inline int cellColumn(int face) { return static_cast<int>(kFaceRules[face].sLo * 4.0 + 0.5); }
+inline int cellRow(int face) { return static_cast<int>(kFaceRules[face].tLo * 3.0 + 0.5); }
+
+}  // namespace
+
 void zebraTexelDirection(int px, int py, int cellSize, double dir[3]) {
   // Texel centre in cell units.
   const double x = (px + 0.5) / cellSize, y = (py + 0.5) / cellSize;
   int face = 0;
   double nearest = HUGE_VAL;
   for (int f = 0; f < kFaceCount; ++f) {
-    const double column = std::round(kFaceRules[f].sLo * 4.0), row = std::round(kFaceRules[f].tLo * 3.0);
-    const double dx = std::fmax(0.0, std::fmax(column - x, x - (column + 1.0)));
-    const double dy = std::fmax(0.0, std::fmax(row - y, y - (row + 1.0)));
+    const double dx = std::max({0.0, cellColumn(f) - x, x - (cellColumn(f) + 1)});
+    const double dy = std::max({0.0, cellRow(f) - y, y - (cellRow(f) + 1)});
     if (dx * dx + dy * dy < nearest) nearest = dx * dx + dy * dy, face = f;
   }
   const FaceRule& rule = kFaceRules[face];
   // The in-cell coordinates a and b, -1..1 across the face's cell, then r[aAxis] = aSign a:
   // the signs are +-1, their own inverses.
-  const double a = 2.0 * (x - std::round(rule.sLo * 4.0)) - 1.0;
-  const double b = 2.0 * (y - std::round(rule.tLo * 3.0)) - 1.0;
+  const double a = 2.0 * (x - cellColumn(face)) - 1.0;
+  const double b = 2.0 * (y - cellRow(face)) - 1.0;
   dir[rule.axis] = face % 2 == 1 ? 1.0 : -1.0;
   dir[rule.aAxis] = rule.aSign * a;
   dir[rule.bAxis] = rule.bSign * b;

@@ -7,8 +7,9 @@
 constexpr int kBandCounts[] = {8, 12, 16, 24, 32, 48, 64, 96};
 constexpr int kBandCountSteps = sizeof kBandCounts / sizeof kBandCounts[0];
 // Texels a side of a zebra atlas cell: over the start-up dome a texel covers less than a pixel
-// (it needs 279), so the band edges are as sharp as the screen shows them.
-constexpr int kZebraCellSize = 320;
+// (it needs 279, at the dome's corners), so the band edges are as sharp as the screen shows
+// them; 4 * 288 bytes a row keep the default unpack alignment.
+constexpr int kZebraCellSize = 288;
 
 // The band count `step` places (+-1) from bands in kBandCounts, held at its ends; a count not
 // in the table moves to the nearest entry on that side.
