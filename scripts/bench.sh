@@ -34,7 +34,10 @@ goals = {
     "BM_MotionEvent": 100.0,
     "BM_StartupToFirstFrame": 100.0,
     "BM_AtlasJpegToPng": 3000.0,
+    "BM_Curvature": 0.3,
 }
+# Goals relative to another benchmark of the same run: the largest ratio to it.
+ratios = {f"BM_MotionEvent/{mode}/real_time": ("BM_MotionEvent/0/real_time", 1.1) for mode in (1, 2, 3)}
 scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 data = json.load(open(sys.argv[1]))
 benchmarks = data["benchmarks"]
@@ -56,6 +59,12 @@ print(f"{'benchmark':36} {'median ms':>10} {'goal ms':>9}  verdict")
 for name, ms, goal, verdict in rows:
     g = "-" if goal is None else f"{goal:g}"
     print(f"{name:36} {ms:10.4f} {g:>9}  {verdict}")
+times = {name: ms for name, ms, _, _ in rows}
+for name, (reference, most) in ratios.items():
+    if name in times and reference in times:
+        ratio = times[name] / times[reference]
+        verdict = "" if sys.argv[3] == "1" else ("met" if ratio <= most else "MISSED")
+        print(f"{name + ' / mirror':36} {ratio:10.3f} {most:>9g}  {verdict}")
 print(f"(machine: {data['context'].get('num_cpus')} CPUs, {data['context'].get('mhz_per_cpu')} MHz; "
       f"{sys.argv[2]})")
 if failed:

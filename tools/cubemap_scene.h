@@ -2,14 +2,7 @@
 // 4 x 3 cube-map atlas. Pure functions: no I/O, no GL.
 #pragma once
 
-// Direction through atlas point (s, t); s runs left to right and t top to bottom, both over
-// [0, 1]. Returns true inside the six used cells. Elsewhere returns false but still fills
-// dir, continuing the face of the nearest used cell past its border, so that bilinear
-// filtering at a cell border blends in the scene beyond it. dir is not normalised.
-bool atlasPointDirection(double s, double t, double dir[3]);
-
-// The same for the centre of texel (px, py) of a width x height atlas.
-bool atlasTexelDirection(int px, int py, int width, int height, double dir[3]);
+#include "render/atlas_layout.h"  // atlasPointDirection, atlasTexelDirection
 
 // Scene colour seen along dir (any length but zero), channels in [0, 1].
 void sceneRadiance(const double dir[3], double rgb[3]);

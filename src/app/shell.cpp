@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "analysis/curvature.h"
+#include "render/zebra.h"
 #include "app/data_dir.h"
 #include "app/state.h"
 #include "app/window.h"
@@ -20,9 +22,12 @@
 #include "interact/picking.h"
 #include "model/basis.h"
 #include "render/cubemap.h"
+#include "render/curvature_patch.h"
+#include "render/legend.h"
 #include "render/mirror.h"
 #include "render/net.h"
 #include "render/views.h"
+#include "render/zebra_patch.h"
 
 namespace {
 
@@ -80,7 +85,12 @@ void motion(int x, int y) {
   glutPostRedisplay();
 }
 
-void display() { displayWith(drawMirrorPatch); }
+void display() {
+  // The camera view's patch in the mode shown.
+  void (*const drawings[kModeCount])() = {drawMirrorPatch, drawZebraPatch, drawCurvaturePatch,
+                                          drawCurvaturePatch};
+  displayWith(drawings[analysisMode]);
+}
 
 void displayWith(void (*drawPatch)()) {
   glEnable(GL_SCISSOR_TEST);
@@ -94,6 +104,7 @@ void displayWith(void (*drawPatch)()) {
     }
     drawAxes();
     if (view != kCameraView) drawControlPoints();
+    else drawLegend();
   }
   glDisable(GL_SCISSOR_TEST);
   if (recording) saveScreenshot();
@@ -143,6 +154,22 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/) {
         std::printf("%s not loaded: the environment stays as it was\n", atlasFileToRead());
         std::fflush(stdout);
       }
+      break;
+    case 'z':
+    case 'Z':
+      analysisMode = (analysisMode + 1) % kModeCount;
+      fitShownCurvatureRange();
+      break;
+    case 'x':
+    case 'X':
+      zebraAxis = 1 - zebraAxis;
+      break;
+    case '[':
+    case ']':
+      zebraBands = steppedBandCount(zebraBands, key == ']' ? 1 : -1);
+      break;
+    case '=':
+      fitShownCurvatureRange();
       break;
     default:
       break;

@@ -14,12 +14,14 @@ void initScene();
 // else (no idle, timer or passive-motion callback: frames are drawn on demand).
 void registerCallbacks();
 
-// Draws the four views into the back buffer, saves it while recording, swaps.
+// Draws the four views into the back buffer, the camera view in analysisMode with the mode's
+// legend last, saves it while recording, swaps.
 // Leaves the scissor test off, the depth test on, the matrix mode GL_PROJECTION.
 void display();
 
-// The display pass with drawPatch in place of drawMirrorPatch, which must leave the GL state
-// as that does: display() is displayWith(drawMirrorPatch); benchmarks compare other drawings.
+// The display pass with drawPatch in place of the mode's patch drawing, which must leave the
+// GL state as drawMirrorPatch does: in kMirrorMode display() is displayWith(drawMirrorPatch);
+// benchmarks compare other drawings.
 void displayWith(void (*drawPatch)());
 
 // GLUT's motion callback: dragTo, then a redisplay.
@@ -29,6 +31,8 @@ void motion(int x, int y);
 // controlPoints differ from savedControlPoints; a/A toggles the axes, s/S recording (a start
 // lets the next failed frame be told again); w/W saves the net file (remembered when saved),
 // o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; e/E reloads the
-// atlas as start-up finds it, keeping the shown one when that fails; every other key only
+// atlas as start-up finds it, keeping the shown one when that fails; z/Z shows the next
+// analysis mode (fitting the range of a curvature mode), x/X turns the zebra bands, [ and ]
+// step their count down and up, = fits the shown curvature's range again; every other key only
 // redraws.
 void keyboard(unsigned char key, int x, int y);

@@ -33,6 +33,19 @@ double surfaceNormals[kSamples][kSamples][3];
 double texCoords[kSamples][kSamples][2];
 unsigned char texFaces[kSamples][kSamples];
 
+int analysisMode = kMirrorMode;
+int zebraBands = 24;
+int zebraAxis = 1;
+unsigned zebraTexture = 0;
+int zebraTextureBands = 0;
+int zebraTextureAxis = 0;
+double gaussianCurvature[kSamples][kSamples];
+double meanCurvature[kSamples][kSamples];
+double curvatureGrid[kGridSize][kGridSize][3];
+bool curvatureComputed = false;
+double gaussianRange = 0.0;
+double meanRange = 0.0;
+
 char defaultAtlasPath[kPathCapacity] = "";
 
 unsigned cubemapTexture = 0;

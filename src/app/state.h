@@ -14,6 +14,10 @@ constexpr int kFaceCount = 6;    // cube faces: 0 -X, 1 +X, 2 -Y, 3 +Y, 4 -Z, 5 
 constexpr int kHistorySteps = 128;  // drags that can be undone; older ones are forgotten
 constexpr int kPathCapacity = 4100;  // bytes of a file name: PATH_MAX and a ".obj" more
 
+// Pictures of the camera view, in the order z cycles through them.
+enum AnalysisMode { kMirrorMode, kZebraMode, kGaussianMode, kMeanMode };
+constexpr int kModeCount = 4;
+
 // Three floats of the camera arithmetic.
 struct Vec3f {
   float x, y, z;
@@ -86,6 +90,21 @@ extern double surfaceNormals[kSamples][kSamples][3];   // unit normals, or the z
 // Mirror (written by drawMirrorPatch)
 extern double texCoords[kSamples][kSamples][2];  // [k][l][s, t] into the cube-map atlas, 0..1
 extern unsigned char texFaces[kSamples][kSamples];  // [k][l] face whose cell texCoords is in, 0..5
+
+// Surface analysis (mode and zebra settings written by keyboard, the zebra atlas by
+// drawZebraPatch, the curvature by refreshCurvature, the ranges by fitShownCurvatureRange)
+extern int analysisMode;  // AnalysisMode the camera view shows, kMirrorMode at start
+extern int zebraBands;    // light bands round the full circle, one of kBandCounts: 24 at start
+extern int zebraAxis;     // axis the bands run round: 1 +Y (vertical bands, the start), 0 +X
+extern unsigned zebraTexture;   // GL name of the zebra atlas, 0 until zebra mode first draws
+extern int zebraTextureBands;   // zebraBands the zebra atlas holds, 0 while there is none
+extern int zebraTextureAxis;    // zebraAxis the zebra atlas holds
+extern double gaussianCurvature[kSamples][kSamples];  // [k][l] K, per square world unit; NaN: no normal
+extern double meanCurvature[kSamples][kSamples];      // [k][l] H, per world unit; NaN: no normal
+extern double curvatureGrid[kGridSize][kGridSize][3];  // controlPoints the two arrays were made from
+extern bool curvatureComputed;  // the arrays hold the curvature of curvatureGrid; false at start
+extern double gaussianRange;  // |K| shown as full red or blue: fitted on entering the mode and by =
+extern double meanRange;      // |H| shown as full red or blue: fitted on entering the mode and by =
 
 // Default environment (set by locateDefaultAtlas before the window opens)
 extern char defaultAtlasPath[kPathCapacity];  // cubemap.png beside the executable; empty: none

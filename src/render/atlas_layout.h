@@ -1,7 +1,7 @@
 // The cube-map atlas's layout, defined here once: which of its 4 by 3 cells holds each cube
 // face, and how a direction's two other components run across that cell. The mirror's
-// lookup and its vector path, the seam cutting, the converter and the default environment's
-// generator all derive their forms of it from this table. No GL.
+// lookup and its vector path, the seam cutting, the converter, the zebra atlas and the
+// default environment's generator all derive their forms of it from this table. No GL.
 #pragma once
 
 constexpr int kAtlasColumns = 4;  // cells across the atlas
@@ -47,3 +47,12 @@ constexpr void cellPointDirection(int face, double a, double b, double direction
   direction[cell.aAxis] = cell.aSign * a;
   direction[cell.bAxis] = cell.bSign * b;
 }
+
+// Direction through atlas point (s, t); s runs left to right and t top to bottom, both over
+// [0, 1]. Returns true inside the six used cells. Elsewhere returns false but still fills
+// dir, continuing the face of the nearest used cell past its border, so that bilinear
+// filtering at a cell border blends in the scene beyond it. dir is not normalised.
+bool atlasPointDirection(double s, double t, double dir[3]);
+
+// The same for the centre of texel (px, py) of a width x height atlas.
+bool atlasTexelDirection(int px, int py, int width, int height, double dir[3]);

@@ -60,13 +60,15 @@ void sendSeamQuad(int k, int l, const float d[3], double marginS, double marginT
 
 }  // namespace
 
-void drawMirrorPatch() {
+void drawMirrorPatch() { drawMirrorPatchOver(atlasWidth, atlasHeight); }
+
+void drawMirrorPatchOver(int width, int height) {
   computeTexCoords();
   float d[3];
   viewDirection(d);
   // Half a texel inside a cell, the linear filter reads that cell's texels alone.
-  const double marginS = atlasWidth > 0 ? 0.5 / atlasWidth : 0.0;
-  const double marginT = atlasHeight > 0 ? 0.5 / atlasHeight : 0.0;
+  const double marginS = width > 0 ? 0.5 / width : 0.0;
+  const double marginT = height > 0 ? 0.5 / height : 0.0;
   glEnable(GL_TEXTURE_2D);
   for (int k = 1; k < kSamples; ++k) {
     int seams[kSamples - 1];  // the row's straddling quads

@@ -10,5 +10,9 @@ void drawQuadStrip(int k, int lFirst, int lEnd);
 // bound atlas, row by row: quads whose corners share a face in quad strips, then the row's
 // other quads as the pieces that every face's region holds of them, in one GL_TRIANGLES, so
 // that no fragment reads a cell its reflection does not point to. Sets no colour, normal,
-// matrix or binding; leaves GL_TEXTURE_2D disabled.
+// matrix or binding; leaves GL_TEXTURE_2D disabled. The atlas is atlasWidth by atlasHeight.
 void drawMirrorPatch();
+
+// drawMirrorPatch over a bound atlas of another size, width by height texels (the half-texel
+// margins that keep the filter inside a cell depend on it).
+void drawMirrorPatchOver(int width, int height);

@@ -84,8 +84,8 @@ TEST_F(ShellGl, LetterKeysToggleTheirFlagIndependently) {
 TEST_F(ShellGl, EveryOtherKeyChangesNothing) {
   showAxes = true;
   for (int code = 0; code < 256; ++code) {
-    // Commands: Escape, the flags, and the kept-file and history keys, tested on their own.
-    if (std::strchr("aAsSwWoOuUrR\x19\x1a\x1b", code) != nullptr && code != 0) continue;
+    // Commands: Escape, the flags, the kept-file, history and analysis keys, tested on their own.
+    if (std::strchr("aAsSwWoOuUrRzZxX[]\x19\x1a\x1b", code) != nullptr && code != 0) continue;
     // everything a key could conceivably change
     const support::ViewerGlobals before = support::saveViewerGlobals();
     keyboard(static_cast<unsigned char>(code), code * 3, -code);

@@ -2,7 +2,9 @@
 // docs/mirror.png, the camera view at start-up, and docs/frame.png, the whole window after a
 // control point is dragged in the front view and the camera is orbited, axes on; and
 // docs/converted.png, the camera view over make_cubemap's panorama converted by
-// patchlume-atlas with a turn of 45 degrees. A tool, not
+// patchlume-atlas with a turn of 45 degrees; docs/zebra.png, docs/gaussian.png and
+// docs/mean.png, the camera view in the three analysis modes after a dent is pushed into
+// the dome. A tool, not
 // a test: run build/tests/record_docs (PATCHLUME_DOCS_DIR overrides the folder written to).
 // Needs Xvfb; the PNG files are encoded by LodePNG.
 #include <gtest/gtest.h>
@@ -52,6 +54,20 @@ TEST_F(RecordDocs, MirrorAndFrame) {
     if (e2e::frameShowsAxes(frame)) break;
   }
   ASSERT_TRUE(writePng(frame, 0, 0, 800, 800, docsDir() + "/frame.png"));
+}
+
+TEST_F(RecordDocs, AnalysisModes) {
+  e2e::TgaImage frame;
+  ASSERT_TRUE(launchRecording(PATCHLUME_BINARY, PATCHLUME_ASSETS "/cubemap.png", frame));
+  // Control point (1, 2) pushed back in the top view, from z = 133 to about -560: a dent in
+  // the dome, ringed by saddles.
+  drag(1, 153, 233, 153, 60);
+  int number = 0;
+  ASSERT_TRUE(settledFrame(1, number, frame));
+  for (const char* name : {"zebra", "gaussian", "mean"}) {
+    ASSERT_TRUE(keyRecords(XK_z, ++number, frame));
+    ASSERT_TRUE(writePng(frame, 400, 0, 400, 400, docsDir() + "/" + name + ".png"));
+  }
 }
 
 TEST_F(RecordDocs, ConvertedPanorama) {

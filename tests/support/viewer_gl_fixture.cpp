@@ -14,6 +14,9 @@ void useStartScene() {
   useFrontCamera();
   showAxes = false;
   recording = false;
+  analysisMode = kMirrorMode;
+  zebraBands = 24;
+  zebraAxis = 1;
 }
 
 void ViewerGlTest::SetUp() {

@@ -9,7 +9,7 @@
 namespace support {
 
 // The start-up scene: the initial dome (re-tessellated, no drag), the front camera, axes off,
-// not recording.
+// not recording, the mirror shown with the start's zebra settings.
 void useStartScene();
 
 // SetUp: the window at 800 by 800, the globals saved, the start-up scene. TearDown: the window
