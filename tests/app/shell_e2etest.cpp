@@ -27,12 +27,6 @@ constexpr Rgb kTopBackground = {230, 255, 230};
 constexpr Rgb kSideBackground = {255, 230, 230};
 constexpr Rgb kCameraBackground = {255, 255, 255};
 
-std::vector<std::string> frameNames(int count) {
-  std::vector<std::string> names;
-  for (int i = 0; i < count; ++i) names.push_back(e2e::frameFileName(i));
-  return names;
-}
-
 ::testing::AssertionResult colourNear(const TgaImage& image, int x, int y, Rgb expected) {
   const Rgb got = image.at(x, y);
   if (std::abs(got.r - expected.r) <= 1 && std::abs(got.g - expected.g) <= 1 &&
@@ -124,7 +118,7 @@ TEST_F(ShellE2eTest, SKeyRecordsEveryDrawnFrameUntilPressedAgain) {
   // been handled once this file exists, since X delivers them in order.
   ASSERT_TRUE(keyRecords(XK_s, 3, frame));
   EXPECT_TRUE(e2e::isRunning(app));
-  EXPECT_TRUE(quitLeaving(frameNames(4)));
+  EXPECT_TRUE(quitLeaving(e2e::frameNames(0, 3)));
 }
 
 TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
@@ -135,7 +129,7 @@ TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
   ASSERT_TRUE(waitFrame(0, frame));
   key(XK_s, true);
   key(XK_x);
-  EXPECT_TRUE(quitLeaving(frameNames(1)));
+  EXPECT_TRUE(quitLeaving(e2e::frameNames(0, 0)));
 }
 
 TEST_F(ShellE2eTest, FrameIsUncompressedTgaOfTheFourClearedQuadrants) {
@@ -189,7 +183,7 @@ TEST_F(ShellE2eTest, WithoutScreenshotsDirectoryNothingIsWrittenUntilItExists) {
   ASSERT_TRUE(createFrameDir());
   TgaImage frame;
   ASSERT_TRUE(keyRecords(XK_x, 0, frame));
-  EXPECT_TRUE(quitLeaving(frameNames(1)));
+  EXPECT_TRUE(quitLeaving(e2e::frameNames(0, 0)));
 }
 
 TEST_F(ShellE2eTest, ResizedWindowGivesFramesOfTheNewOddSize) {
@@ -230,7 +224,7 @@ TEST_F(ShellE2eTest, EscapeWhileRecordingExitsWithStatusZeroAndSavesNothingMore)
   ASSERT_TRUE(quit(status));
   ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(e2e::listFiles(frameDir()), frameNames(1));
+  EXPECT_EQ(e2e::listFiles(frameDir()), e2e::frameNames(0, 0));
 }
 
 TEST_F(ShellE2eTest, MissingCubemapIsReportedOnceOnStandardOutput) {

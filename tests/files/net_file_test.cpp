@@ -7,9 +7,11 @@
 #include <string>
 
 #include "files/net_file.h"
+#include "support/files.h"
 
 namespace {
 
+using support::pointLines;
 using Grid = double[kGridSize][kGridSize][3];
 
 // No two coordinates alike, so a transposition shows; thirds, a negative zero, the smallest
@@ -28,12 +30,6 @@ void oddGrid(Grid grid) {
 std::string format(const Grid grid) {
   char text[kNetTextCapacity];
   return std::string(text, formatNet(grid, text, sizeof text));
-}
-
-std::string pointLines(int count) {
-  std::string text;
-  for (int p = 0; p < count; ++p) text += std::to_string(p) + " 0.5 -2\n";
-  return text;
 }
 
 }  // namespace

@@ -16,9 +16,13 @@
 #include "render/views.h"
 #include "render/view_layout.h"
 #include "support/gl_window.h"
+#include "support/rgb.h"
 #include "support/viewer_gl_fixture.h"
 
 namespace {
+
+using support::closeTo;
+using support::Rgb;
 
 struct Vec {
   double x, y, z;
@@ -118,10 +122,6 @@ void expectMatrixNear(const Mat& actual, const Mat& expected, double eyeSize, co
   }
 }
 
-struct Rgb {
-  int r, g, b;
-};
-
 // 0.9 lands on 229 or 230 depending on the rounding of the colour conversion.
 Rgb clearColourBytes(int view) {
   const int n = 229;
@@ -135,11 +135,6 @@ Rgb clearColourBytes(int view) {
     default:
       return {255, 255, 255};
   }
-}
-
-bool closeTo(const unsigned char* p, Rgb c, int tolerance = 1) {
-  return std::abs(p[0] - c.r) <= tolerance && std::abs(p[1] - c.g) <= tolerance &&
-         std::abs(p[2] - c.b) <= tolerance;
 }
 
 // The initial dome keeps the net and the patch well inside every quadrant.
@@ -241,7 +236,7 @@ TEST_F(ViewsGl, DisplayClearsEachQuadrantToItsColour) {
     const int probes[8][2] = {{0, 0}, {399, 0}, {0, 399}, {399, 399}, {200, 0}, {0, 200}, {399, 200}, {200, 399}};
     for (const auto& p : probes) {
       const unsigned char* c = at(x0 + p[0], y0 + p[1]);
-      EXPECT_TRUE(closeTo(c, clearColourBytes(view)))
+      EXPECT_TRUE(closeTo(c, clearColourBytes(view), 1))
           << "view " << view << " pixel (" << x0 + p[0] << ", " << y0 + p[1] << ") is " << int(c[0]) << ","
           << int(c[1]) << "," << int(c[2]);
     }
@@ -278,7 +273,7 @@ TEST_F(ViewsGl, OddSizeLeavesTheLastColumnAndRowUncleared) {
                           {799, 599, 3}, {400, 599, 3}, {399, 299, 0}, {400, 299, 2}, {399, 300, 1}};
   for (const Probe& p : probes) {
     const unsigned char* c = at(p.x, p.y);
-    EXPECT_TRUE(closeTo(c, clearColourBytes(p.view)))
+    EXPECT_TRUE(closeTo(c, clearColourBytes(p.view), 1))
         << "pixel (" << p.x << ", " << p.y << ") should be view " << p.view << ", is " << int(c[0]) << ","
         << int(c[1]) << "," << int(c[2]);
   }

@@ -9,4 +9,10 @@ struct Rgb {
   bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
 
+// Whether each channel of the RGB bytes at p is within tolerance of c.
+bool closeTo(const unsigned char* p, Rgb c, int tolerance);
+
+// The bytes the GL draws control point [row][col] in: its colour, each channel rounded.
+Rgb pointColour(int row, int col);
+
 }  // namespace support
