@@ -17,6 +17,7 @@
 
 #include "app/state.h"
 #include "render/cubemap.h"
+#include "support/files.h"
 #include "support/gl_window.h"
 
 namespace {
@@ -32,30 +33,20 @@ class StdoutCapture {
     close(fd);
   }
   // What reached the file before anyone but the code under test flushed stdout.
-  std::string flushedText() const { return readAll(); }
+  std::string flushedText() const { return support::readTextFile(path_); }
   // Restores stdout and returns everything written, flushed or not.
   std::string finish() {
     std::fflush(stdout);
     dup2(saved_, 1);
     close(saved_);
     saved_ = -1;
-    return readAll();
+    return support::readTextFile(path_);
   }
   ~StdoutCapture() {
     if (saved_ >= 0) finish();
   }
 
  private:
-  std::string readAll() const {
-    std::string text;
-    if (FILE* f = std::fopen(path_.c_str(), "rb")) {
-      char buffer[256];
-      std::size_t n;
-      while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-      std::fclose(f);
-    }
-    return text;
-  }
   std::string path_;
   int saved_ = -1;
 };

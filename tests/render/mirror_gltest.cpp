@@ -3,7 +3,6 @@
 // receives them; the texture unit after the call.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +16,6 @@
 #include "app/state.h"
 #include "model/basis.h"
 #include "model/tessellation.h"
-#include "render/cubemap.h"
 #include "render/mirror.h"
 #include "render/seams.h"
 #include "render/views.h"
@@ -57,27 +55,10 @@ std::vector<int> predictFaces(const Camera& cam) { return support::predictMirror
 constexpr int kUnknown = support::kPixelUnknown;
 constexpr int kNothing = support::kPixelBackground;
 
-class MirrorGl : public support::ViewerGlTest {
- protected:
-  // Uploads the solid atlas through loadCubemap from a scratch working directory.
-  void loadSolidAtlas() {
-    char cwd[4096];
-    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    char dirTemplate[] = "/tmp/patchlume-mirror-XXXXXX";
-    ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-    ASSERT_EQ(chdir(dirTemplate), 0);
-    ASSERT_TRUE(support::writeFlatAtlas("cubemap.png", kCell));
-    std::fflush(stdout);
-    const bool loaded = loadCubemap("cubemap.png");
-    std::remove("cubemap.png");
-    ASSERT_EQ(chdir(cwd), 0);
-    rmdir(dirTemplate);
-    ASSERT_TRUE(loaded);
-  }
-};
+using MirrorGl = support::ViewerGlTest;
 
 TEST_F(MirrorGl, DefaultCameraShowsThePlusZCellInTheMiddle) {
-  loadSolidAtlas();
+  ASSERT_TRUE(support::loadFlatAtlas(kCell));
   Camera def = {"default", {0, 0, 1}, {0, 0, 0}, {0, 1, 0}};
   applyCamera(def);
   display();
@@ -88,7 +69,7 @@ TEST_F(MirrorGl, DefaultCameraShowsThePlusZCellInTheMiddle) {
 }
 
 TEST_F(MirrorGl, EveryPixelShowsTheFaceItsReflectionPredicts) {
-  loadSolidAtlas();
+  ASSERT_TRUE(support::loadFlatAtlas(kCell));
   const Camera cameras[] = {
       {"default", {0, 0, 1}, {0, 0, 0}, {0, 1, 0}},
       {"from +X", {1, 0, 0}, {0, 0, 0}, {0, 1, 0}},
@@ -135,7 +116,7 @@ TEST_F(MirrorGl, EveryPixelShowsTheFaceItsReflectionPredicts) {
 }
 
 TEST_F(MirrorGl, CameraMovesChangeTheMiddleFace) {
-  loadSolidAtlas();
+  ASSERT_TRUE(support::loadFlatAtlas(kCell));
   struct Case {
     Camera cam;
     CubeFace middle;
@@ -171,7 +152,7 @@ TEST_F(MirrorGl, CameraMovesChangeTheMiddleFace) {
 }
 
 TEST_F(MirrorGl, TheXAxisShowsOnlyWhereThePatchIsNotInFront) {
-  loadSolidAtlas();
+  ASSERT_TRUE(support::loadFlatAtlas(kCell));
   // Along y = 0 the start-up patch lies at z = -800 (u - 0.5)^2, at most 0: lifted by 200
   // it is in front of the axis (z = 0) from x = -400 to 400, lowered by 200 behind it.
   const struct {
@@ -222,7 +203,7 @@ TEST_F(MirrorGl, WithoutATextureThePatchShowsThePlainColour) {
 }
 
 TEST_F(MirrorGl, LeavesTheTextureUnitDisabledAndStateAlone) {
-  loadSolidAtlas();
+  ASSERT_TRUE(support::loadFlatAtlas(kCell));
   GLint bound = 0;
   glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
   for (bool enabledBefore : {false, true}) {

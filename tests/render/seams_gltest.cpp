@@ -11,7 +11,6 @@
 #include "app/state.h"
 #include "model/basis.h"
 #include "model/tessellation.h"
-#include "render/cubemap.h"
 #include "support/atlas.h"
 #include "support/gl_window.h"
 #include "support/mirror_prediction.h"
@@ -28,12 +27,7 @@ class SeamsGl : public support::ViewerGlTest {
   void SetUp() override {
     ViewerGlTest::SetUp();
     if (HasFatalFailure()) return;
-    // The working directory is the window's scratch one, which holds no other atlas.
-    ASSERT_TRUE(support::writeFlatAtlas("cubemap.png", kCell));
-    std::fflush(stdout);
-    const bool loaded = loadCubemap("cubemap.png");
-    std::remove("cubemap.png");
-    ASSERT_TRUE(loaded);
+    ASSERT_TRUE(support::loadFlatAtlas(kCell));
   }
 };
 
