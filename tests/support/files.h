@@ -20,7 +20,7 @@ void sleepMs(int ms);
 
 std::string frameFileName(int number);                      // "frame007.tga"
 std::vector<std::string> frameNames(int first, int last);  // frameFileName of first..last
-// count point lines of a net file, "x -5.25 1e2" with x = 0, 10, 20, ..., each ended by LF.
+// `count` point lines of a net file, "x -5.25 1e2" with x = 0, 10, 20, ..., each ended by LF.
 std::string pointLines(int count);
 
 }  // namespace support

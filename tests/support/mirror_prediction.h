@@ -19,9 +19,10 @@ struct MirrorPrediction {
 
 // The face each pixel of the camera view shows (window pixels 400..799 both ways, origin
 // bottom-left), the quad between sample rows k - 1 and k split along its (k - 1, l) to
-// (k, l + 1) diagonal. Left out: pixels within 0.01 pixel of a triangle's edge (the GL snaps
-// vertices to 1/256 of a pixel), reflections within 1 % of a face border (filtering may mix
-// cells) and pixels where another row's triangle comes within 4 world units of the nearest.
+// (k, l + 1) diagonal. Left out: pixels within 0.01 pixel of a triangle's edge (the GL rounds
+// vertices to a few bits below the pixel), reflections within 1 % of a face border (filtering
+// may mix cells there in an atlas of cells 256 texels across) and pixels where another row's
+// triangle comes within 4 world units of the nearest.
 MirrorPrediction predictMirrorFaces(const float eye[3], const float center[3], const float up[3]);
 
 }  // namespace support

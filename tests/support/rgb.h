@@ -1,4 +1,5 @@
-// One 8-bit colour as the tests compare them: channels as ints, so differences can go negative.
+// One 8-bit colour as the tests compare them: channels as ints, so differences can go negative;
+// a pixel near one, and the colours the viewer gives its control points.
 #pragma once
 
 namespace support {
