@@ -27,33 +27,15 @@ constexpr Rgb kTopBackground = {230, 255, 230};
 constexpr Rgb kSideBackground = {255, 230, 230};
 constexpr Rgb kCameraBackground = {255, 255, 255};
 
-std::vector<std::string> frameNames(int count) {
-  std::vector<std::string> names;
-  for (int i = 0; i < count; ++i) names.push_back(e2e::frameFileName(i));
-  return names;
-}
-
-::testing::AssertionResult colourNear(const TgaImage& image, int x, int y, Rgb expected) {
-  const Rgb got = image.at(x, y);
-  if (std::abs(got.r - expected.r) <= 1 && std::abs(got.g - expected.g) <= 1 &&
-      std::abs(got.b - expected.b) <= 1) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure()
-         << "pixel (" << x << ", " << y << ") is (" << got.r << ", " << got.g << ", " << got.b
-         << "), expected about (" << expected.r << ", " << expected.g << ", " << expected.b
-         << ")";
-}
-
 // Samples the four corners of a quadrant, 12 pixels in, where nothing but the clear lands.
 void expectQuadrantBackground(const TgaImage& image, int left, int top, int width, int height,
                               Rgb expected, const char* view) {
   SCOPED_TRACE(view);
   const int inset = 12;
-  EXPECT_TRUE(colourNear(image, left + inset, top + inset, expected));
-  EXPECT_TRUE(colourNear(image, left + width - 1 - inset, top + inset, expected));
-  EXPECT_TRUE(colourNear(image, left + inset, top + height - 1 - inset, expected));
-  EXPECT_TRUE(colourNear(image, left + width - 1 - inset, top + height - 1 - inset, expected));
+  EXPECT_TRUE(e2e::pixelNear(image, left + inset, top + inset, expected, 1));
+  EXPECT_TRUE(e2e::pixelNear(image, left + width - 1 - inset, top + inset, expected, 1));
+  EXPECT_TRUE(e2e::pixelNear(image, left + inset, top + height - 1 - inset, expected, 1));
+  EXPECT_TRUE(e2e::pixelNear(image, left + width - 1 - inset, top + height - 1 - inset, expected, 1));
 }
 
 // How far the purest pixel of a rectangle stands out in one channel (0 red, 1 green, 2 blue)
@@ -124,7 +106,7 @@ TEST_F(ShellE2eTest, SKeyRecordsEveryDrawnFrameUntilPressedAgain) {
   // been handled once this file exists, since X delivers them in order.
   ASSERT_TRUE(keyRecords(XK_s, 3, frame));
   EXPECT_TRUE(e2e::isRunning(app));
-  EXPECT_TRUE(quitLeaving(frameNames(4)));
+  EXPECT_TRUE(quitLeaving(e2e::frameNames(0, 3)));
 }
 
 TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
@@ -135,7 +117,7 @@ TEST_F(ShellE2eTest, ShiftedSTogglesRecordingToo) {
   ASSERT_TRUE(waitFrame(0, frame));
   key(XK_s, true);
   key(XK_x);
-  EXPECT_TRUE(quitLeaving(frameNames(1)));
+  EXPECT_TRUE(quitLeaving(e2e::frameNames(0, 0)));
 }
 
 TEST_F(ShellE2eTest, FrameIsUncompressedTgaOfTheFourClearedQuadrants) {
@@ -164,12 +146,12 @@ TEST_F(ShellE2eTest, AKeyTogglesTheAxesInTheNextFrame) {
 
   // In the front view the origin is at window (200, 600); the red X axis runs 100 pixels right
   // of it and the green Y axis 100 pixels up, away from every line of the control net.
-  EXPECT_TRUE(colourNear(before, 275, 599, kFrontBackground));
-  EXPECT_TRUE(colourNear(before, 200, 525, kFrontBackground));
+  EXPECT_TRUE(e2e::pixelNear(before, 275, 599, kFrontBackground, 1));
+  EXPECT_TRUE(e2e::pixelNear(before, 200, 525, kFrontBackground, 1));
   EXPECT_GT(purest(on, 0, 275, 275, 597, 602), 150) << "no X axis";
   EXPECT_GT(purest(on, 1, 197, 202, 525, 525), 150) << "no Y axis";
-  EXPECT_TRUE(colourNear(after, 275, 599, kFrontBackground));
-  EXPECT_TRUE(colourNear(after, 200, 525, kFrontBackground));
+  EXPECT_TRUE(e2e::pixelNear(after, 275, 599, kFrontBackground, 1));
+  EXPECT_TRUE(e2e::pixelNear(after, 200, 525, kFrontBackground, 1));
 }
 
 TEST_F(ShellE2eTest, WithoutScreenshotsDirectoryNothingIsWrittenUntilItExists) {
@@ -189,7 +171,7 @@ TEST_F(ShellE2eTest, WithoutScreenshotsDirectoryNothingIsWrittenUntilItExists) {
   ASSERT_TRUE(createFrameDir());
   TgaImage frame;
   ASSERT_TRUE(keyRecords(XK_x, 0, frame));
-  EXPECT_TRUE(quitLeaving(frameNames(1)));
+  EXPECT_TRUE(quitLeaving(e2e::frameNames(0, 0)));
 }
 
 TEST_F(ShellE2eTest, ResizedWindowGivesFramesOfTheNewOddSize) {
@@ -230,7 +212,7 @@ TEST_F(ShellE2eTest, EscapeWhileRecordingExitsWithStatusZeroAndSavesNothingMore)
   ASSERT_TRUE(quit(status));
   ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(e2e::listFiles(frameDir()), frameNames(1));
+  EXPECT_EQ(e2e::listFiles(frameDir()), e2e::frameNames(0, 0));
 }
 
 TEST_F(ShellE2eTest, MissingCubemapIsReportedOnceOnStandardOutput) {

@@ -17,20 +17,6 @@
 
 namespace {
 
-int displayCalls = 0;
-void countingDisplay() { ++displayCalls; }
-// The viewer's own display, counted.
-void countedRealDisplay() {
-  display();
-  ++displayCalls;
-}
-
-// Pumps events until the next `display` has run, and no further.
-bool nextFrameDrawn() {
-  const int target = displayCalls + 1;
-  return pumpGlEventsUntil([target] { return displayCalls >= target; });
-}
-
 class ShellGl : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -132,7 +118,7 @@ TEST_F(ShellGl, RecordingKeyWritesTheFirstFrameAtOnce) {
   ASSERT_EQ(chdir(dirTemplate), 0);
   ASSERT_EQ(mkdir("screenshots", 0755), 0);
   frameCounter = 0;
-  glutDisplayFunc(countedRealDisplay);
+  glutDisplayFunc(countingViewerDisplay);
 
   // s switches recording on and its redraw saves frame000 straight away; nothing else is
   // pumped until S, so no second redraw can record in between

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <vector>
 
 #include "cubemap_scene.h"
@@ -66,21 +67,41 @@ double worstGap(const AtlasJob& job, const World& want) {
 
 // A world whose sRGB colour tells the direction, and a smooth HDR world brighter than white
 // above, as a panorama and as six faces, turned by yaw: every texel within a few 255ths of
-// the world along its direction, exactly tone mapped for the HDR one.
+// the world along its direction, exactly tone mapped for the HDR one. And a panorama of noise,
+// one lookup a texel: each texel is the panorama's bilinear lookup along its direction, with
+// pixel centres at half pixels, columns wrapping and rows held at the poles.
 TEST(AtlasConvert, TexelsHoldTheWorldAlongTheDirectionTheViewerMapsToThem) {
   const World colour = [](const double d[3], int k) { return std::round(127.5 + 127.5 * d[k]); };
   const World radiance = [](const double d[3], int k) {
     return std::exp(2.5 * d[1] + 0.3 * k) * (1.2 + 0.6 * d[0] - 0.3 * d[2]);
   };
-  const World toned = [&](const double d[3], int k) {
-    return srgbEncode(toneCurve(static_cast<float>(radiance(d, k) * std::exp2(-1.5))));
+  const World toned = [&](const double d[3], int k) {  // the filmic fit, written out
+    const double x = radiance(d, k) * std::exp2(-1.5);
+    return srgbEncode(x * (2.51 * x + 0.03) / (x * (2.43 * x + 0.59) + 0.14));
   };
+  const int nw = 60, nh = 30;
+  std::vector<float> noise(3 * nw * nh);
+  std::mt19937 rng(7);
+  for (float& v : noise) v = std::uniform_real_distribution<float>(0, 1)(rng);
+  const World lookup = [&](const double d[3], int k) {
+    const double fx = (std::atan2(-d[0], d[2]) / (2 * kPi) + 0.5) * nw - 0.5;
+    const double fy = (0.5 - std::asin(d[1]) / kPi) * nh - 0.5;
+    const int x0 = static_cast<int>(std::floor(fx)), y0 = static_cast<int>(std::floor(fy));
+    double sum = 0;
+    for (int dy = 0; dy < 2; ++dy)
+      for (int dx = 0; dx < 2; ++dx)
+        sum += (dx ? fx - x0 : 1 - fx + x0) * (dy ? fy - y0 : 1 - fy + y0) *
+               noise[3 * (std::clamp(y0 + dy, 0, nh - 1) * nw + (x0 + dx + nw) % nw) + k];
+    return srgbEncode(sum);
+  };
+  enum Source { kColour, kRadiance, kNoise };
   const struct {
-    bool panorama, hdr;
+    bool panorama;
+    Source source;
     double yaw, tolerance;
-  } cases[] = {{true, false, 0, 4},  {true, false, 90, 4},  {true, false, -30, 4},
-               {false, false, 0, 4}, {false, false, 90, 4}, {true, true, 0, 2},
-               {false, true, 45, 2}};
+  } cases[] = {{true, kColour, 0, 4},  {true, kColour, 90, 4},  {true, kColour, -30, 4},
+               {false, kColour, 0, 4}, {false, kColour, 90, 4}, {true, kRadiance, 0, 2},
+               {false, kRadiance, 45, 2}, {true, kNoise, 0, 1}};
   const int pw = 512, ph = 256, fs = 48;
   std::vector<unsigned char> pano8(3 * pw * ph), faces8(6 * 3 * fs * fs);
   std::vector<float> pano(3 * pw * ph), faces(6 * 3 * fs * fs);
@@ -102,16 +123,18 @@ TEST(AtlasConvert, TexelsHoldTheWorldAlongTheDirectionTheViewerMapsToThem) {
     store(d, &faces8[3 * i], &faces[3 * i]);
   }
   for (const auto& c : cases) {
+    const bool hdr = c.source == kRadiance;
     AtlasJob job;
     job.panorama = c.panorama, job.cell = 32, job.yawDegrees = c.yaw;
-    job.toneMap = c.hdr, job.exposure = -1.5;
-    job.images[0] = {pw, ph, c.hdr ? nullptr : pano8.data(), c.hdr ? pano.data() : nullptr};
+    job.toneMap = hdr, job.exposure = -1.5;
+    job.images[0] = {pw, ph, hdr ? nullptr : pano8.data(), hdr ? pano.data() : nullptr};
     for (int f = 0; !c.panorama && f < 6; ++f) {
       const long at = 3L * f * fs * fs;
-      job.images[f] = {fs, fs, c.hdr ? nullptr : &faces8[at], c.hdr ? &faces[at] : nullptr};
+      job.images[f] = {fs, fs, hdr ? nullptr : &faces8[at], hdr ? &faces[at] : nullptr};
     }
-    EXPECT_LE(worstGap(job, c.hdr ? toned : colour), c.tolerance)
-        << (c.panorama ? "panorama" : "faces") << (c.hdr ? ", HDR" : "") << " at yaw " << c.yaw;
+    if (c.source == kNoise) job.images[0] = {nw, nh, nullptr, noise.data()}, job.subSamples = 1;
+    EXPECT_LE(worstGap(job, c.source == kNoise ? lookup : hdr ? toned : colour), c.tolerance)
+        << (c.panorama ? "panorama" : "faces") << " of source " << c.source << " at yaw " << c.yaw;
   }
 }
 
@@ -153,9 +176,11 @@ TEST(AtlasConvert, TransferAndToneCurves) {
   for (double v = -0.5; v <= 1.5; v += 1.0 / 4093) {
     EXPECT_EQ(linearToSrgb(float(v)), std::lround(srgbEncode(float(v)))) << v;
   }
-  // Tone curve: black stays black, the sun goes to white, the sky keeps its steps.
-  EXPECT_TRUE(toneCurve(0) == 0 && toneCurve(1) < toneCurve(2) && toneCurve(2) < 1 &&
-              toneCurve(1e4f) == 1);
+  // Tone curve: x (2.51 x + 0.03) / (x (2.43 x + 0.59) + 0.14), worked out apart, held at 0
+  // (just below 0 the fit goes negative) and at 1 (which it passes at about 7.24).
+  const float tone[][2] = {{0, 0},         {-0.005f, 0},    {0.18f, 0.2668989f}, {1, 0.8037975f},
+                           {2, 0.9148551f}, {7, 0.9988649f}, {8, 1},              {1e4f, 1}};
+  for (const auto& t : tone) EXPECT_NEAR(toneCurve(t[0]), t[1], 1e-6) << t[0];
   // Decoded HDR values: non-finite and negative ones become 0, huge ones the half maximum.
   float v[4] = {NAN, -1.0f, INFINITY, 0.25f};
   sanitiseLinear(v, 4);

@@ -23,13 +23,8 @@ namespace {
 
 using e2e::frameBytes;
 using e2e::frameFileName;
+using e2e::frameNames;
 using e2e::kFullFrameBytes;
-
-std::vector<std::string> frameNames(int first, int last) {
-  std::vector<std::string> names;
-  for (int i = first; i <= last; ++i) names.push_back(frameFileName(i));
-  return names;
-}
 
 class FullDiskE2eTest : public e2e::AppSessionTest {
  protected:

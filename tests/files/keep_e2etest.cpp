@@ -27,6 +27,8 @@
 
 namespace {
 
+using e2e::pointLines;
+
 // Point (0, 0) is drawn at front-view pixel (60, 460); dropped at (120, 400) it lies at
 // x = 4 * 120 - 800, y = 800 + 4 * (400 - 400), z as before.
 constexpr int kDragFrom[2] = {60, 460}, kDragTo[2] = {120, 400};
@@ -35,12 +37,6 @@ const char* const kDraggedLine = "-320 800 -400";
 const std::string kNoAtlas = "width: 1024 height: 768\n";
 const char* const kUsage =
     "usage: patchlume [GLUT options] [--] [NET]\nTry 'patchlume --help' for more information.";
-
-std::string pointLines(int count) {
-  std::string text;
-  for (int p = 0; p < count; ++p) text += std::to_string(p * 10) + " -5.25 1e2\n";
-  return text;
-}
 
 std::string lineOf(const std::string& text, int number) {
   size_t at = 0;

@@ -82,32 +82,58 @@ TEST_F(KeptFile, ReplaceWritesWholeWithTheUmaskModeThenKeepsTheFilesMode) {
   const mode_t mask = umask(027);
   put("a.net", "first\n");
   EXPECT_EQ(modeOf("a.net"), 0640u);
-  ASSERT_EQ(chmod(at("a.net").c_str(), 0604), 0);
+  // Neither the temporary's 0600 nor the umask's, set-user-ID among them, which a change of
+  // owner clears; and another owner where the test may give one (as root).
+  if (chown(at("a.net").c_str(), 65534, 65534) != 0) {
+  }
+  ASSERT_EQ(chmod(at("a.net").c_str(), 04604), 0);
+  struct stat before, after;
+  ASSERT_EQ(stat(at("a.net").c_str(), &before), 0);
   put("a.net", std::string(100000, 'z'));
-  umask(mask);
-  EXPECT_EQ(modeOf("a.net"), 0604u);
+  EXPECT_EQ(umask(mask), 027u) << "the save left another umask";
+  ASSERT_EQ(stat(at("a.net").c_str(), &after), 0);
+  EXPECT_EQ(modeOf("a.net"), 04604u);
+  EXPECT_EQ(after.st_uid, before.st_uid);
+  EXPECT_EQ(after.st_gid, before.st_gid);
   EXPECT_EQ(support::readTextFile(at("a.net")), std::string(100000, 'z'));
   EXPECT_EQ(support::listFiles(dir), std::vector<std::string>{"a.net"});
 }
 
 TEST_F(KeptFile, TheTemporaryIsSyncedBeforeItIsRenamedOrCopiedAndTheDirectoryAfter) {
+  // h1.net and h2.net one file under two names; sub/rel.net and sub/abs.net links, relative
+  // and absolute, to real/t.net, which lies in another directory than they do.
+  ASSERT_TRUE(mkdir(at("real").c_str(), 0755) == 0 && mkdir(at("sub").c_str(), 0755) == 0);
+  put("h1.net", "old, 19 bytes long\n");
+  put("real/t.net", "old\n");
+  ASSERT_TRUE(link(at("h1.net").c_str(), at("h2.net").c_str()) == 0 &&
+              symlink("../real/t.net", at("sub/rel.net").c_str()) == 0 &&
+              symlink(at("real/t.net").c_str(), at("sub/abs.net").c_str()) == 0);
   const struct {
     const char* name;
+    std::string data, sameFile;      // sameFile: another name that must read the data too
     std::vector<std::string> calls;  // the directory as D, the temporary as T
-  } cases[] = {{"a.net", {"fsync D/T", "rename D/T D/a.net", "fsync D"}},
-               {"b.net", {"fsync D/T", "fsync D/b.net", "unlink D/T", "fsync D"}}};
+  } cases[] = {{"a.net", "new\n", "a.net", {"fsync D/T", "rename D/T D/a.net", "fsync D"}},
+               {"h2.net", "shorter\n", "h1.net", {"fsync D/T", "fsync D/h2.net", "unlink D/T", "fsync D"}},
+               {"h1.net", "longer than both before\n", "h2.net", {"fsync D/T", "fsync D/h1.net", "unlink D/T", "fsync D"}},
+               {"sub/rel.net", "through a link\n", "real/t.net",
+                {"fsync D/real/T", "rename D/sub/../real/T D/sub/../real/t.net", "fsync D/real"}},
+               {"sub/abs.net", "again\n", "real/t.net", {"fsync D/real/T", "rename D/real/T D/real/t.net", "fsync D/real"}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_TRUE(c.name[0] != 'b' || link(at("a.net").c_str(), at("b.net").c_str()) == 0);
     std::vector<std::string> calls;
     callLog = &calls;
-    const bool done = replaceFile(at(c.name).c_str(), "new\n", 4, reason, sizeof reason);
+    const bool done = replaceFile(at(c.name).c_str(), c.data.data(), c.data.size(), reason, sizeof reason);
     callLog = nullptr;
     ASSERT_TRUE(done) << reason;
     for (std::string& call : calls)
       call = std::regex_replace(std::regex_replace(call, std::regex(dir), "D"), std::regex("\\.patchlume-[A-Za-z0-9]{6}"), "T");
     EXPECT_EQ(calls, c.calls);
-    EXPECT_EQ(support::readTextFile(at(c.name)), "new\n");
+    EXPECT_EQ(support::readTextFile(at(c.name)), c.data);
+    EXPECT_EQ(support::readTextFile(at(c.sameFile)), c.data);
+    EXPECT_EQ(support::listFiles(dir), (std::vector<std::string>{"a.net", "h1.net", "h2.net", "real", "sub"}));
+    EXPECT_EQ(support::listFiles(at("real")), std::vector<std::string>{"t.net"});
+    struct stat info;
+    EXPECT_TRUE(lstat(at("sub/rel.net").c_str(), &info) == 0 && S_ISLNK(info.st_mode));
   }
 }
 

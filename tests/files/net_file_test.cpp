@@ -7,9 +7,11 @@
 #include <string>
 
 #include "files/net_file.h"
+#include "support/files.h"
 
 namespace {
 
+using support::pointLines;
 using Grid = double[kGridSize][kGridSize][3];
 
 // No two coordinates alike, so a transposition shows; thirds, a negative zero, the smallest
@@ -28,12 +30,6 @@ void oddGrid(Grid grid) {
 std::string format(const Grid grid) {
   char text[kNetTextCapacity];
   return std::string(text, formatNet(grid, text, sizeof text));
-}
-
-std::string pointLines(int count) {
-  std::string text;
-  for (int p = 0; p < count; ++p) text += std::to_string(p) + " 0.5 -2\n";
-  return text;
 }
 
 }  // namespace
@@ -125,18 +121,20 @@ TEST(NetFile, MalformedTextIsRefusedWithItsLineAndReason) {
   }
 }
 
-// A hand-written net: a mark, comments before and between the points, an indented point and
-// one with a comment after it, every line ended by `end`; the points "p 0.5 -2", or with a
-// grid its points as a save writes them.
+// A hand-written net: a mark, comments before and between the points, a blank line and one
+// of blanks, an indented point, points with a comment after them (one glued on), with blanks
+// after them and with several between them, every line ended by `end` but one by another
+// end and the last by none; the points "p 0.5 -2", or with a grid as a save writes them.
 static std::string handWritten(const char* mark, const char* end, const Grid* grid = nullptr) {
+  const char* other = std::string(end) == "\r\n" ? "\n" : "\r\n";
   std::string text = std::string(mark) + "# by hand" + end + end;
   for (int p = 0; p < 16; ++p) {
     char saved[80];
     const double* q = grid != nullptr ? (*grid)[p / 4][p % 4] : nullptr;
     if (q != nullptr) std::snprintf(saved, sizeof saved, "%.17g %.17g %.17g", q[0], q[1], q[2]);
-    text += (p == 3 ? "\t" : "") + (q != nullptr ? std::string(saved) : std::to_string(p) + " 0.5 -2") +
-            (p == 5 ? "  # the fifth" : "") + end;
-    if (p == 7) text += std::string("  # between") + end;
+    text += (p == 3 ? "\t" : "") + (q != nullptr ? saved : std::to_string(p) + (p == 9 ? " \t 0.5   -2" : " 0.5 -2")) +
+            (p == 5 ? "  # the fifth" : p == 10 ? " \t" : p == 11 ? "#glued" : "") + (p == 13 ? other : p == 15 ? "" : end);
+    if (p == 7) text += std::string("  # between") + end + " \t" + end;
   }
   return text;
 }

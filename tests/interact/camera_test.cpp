@@ -15,11 +15,13 @@
 #include "app/state.h"
 #include "interact/camera.h"
 #include "interact/picking.h"
+#include "support/compare.h"
 #include "support/random_input.h"
 #include "support/viewer_state.h"
 
 namespace {
 
+using support::sameBits;
 using support::setCamera;
 
 // Whether a motion event at (x, y) leaves eye, look-at point and up bit for bit as they were.
@@ -184,8 +186,6 @@ void refCameraStep(RefCamera& cam, int button, int width, int height, double rad
     cam.eye = {cam.eye.x + s * v.x, cam.eye.y + s * v.y, cam.eye.z + s * v.z};
   }
 }
-
-bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 ::testing::AssertionResult cameraIs(const RefCamera& expected) {
   const float want[9] = {expected.eye.x,    expected.eye.y,    expected.eye.z,

@@ -6,13 +6,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "render/view_layout.h"
 #include "support/recording_session.h"
 
 namespace {
 
 using e2e::Rgb;
 using e2e::TgaImage;
+using support::pointColour;
 
 struct Pixel {
   int x, y;  // window pixels from the top-left
@@ -54,13 +54,6 @@ void placedAt(int view, Pixel pointer, double p[3]) {
     p[2] = -(4 * (pointer.x - w / 2) - w);
     p[1] = h + 4 * (h / 2 - pointer.y);
   }
-}
-
-Rgb pointColour(int row, int column) {
-  float rgb[3];
-  controlPointColour(row, column, rgb);
-  return {static_cast<int>(std::lround(rgb[0] * 255)), static_cast<int>(std::lround(rgb[1] * 255)),
-          static_cast<int>(std::lround(rgb[2] * 255))};
 }
 
 const char* const kViewNames[] = {"front view", "top view", "side view"};

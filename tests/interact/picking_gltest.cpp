@@ -9,17 +9,13 @@
 #include "app/state.h"
 #include "interact/picking.h"
 #include "model/basis.h"
+#include "support/compare.h"
 #include "support/gl_window.h"
 #include "support/viewer_gl_fixture.h"
 
 namespace {
 
-int displayCalls = 0;
-void countingDisplay() { ++displayCalls; }
-
-bool sameBits(const double* a, const double* b, size_t count) {
-  return std::memcmp(a, b, count * sizeof(double)) == 0;
-}
+using support::sameBits;
 
 // The window, the start-up scene and no button held; every global put back afterwards.
 class Drag : public support::ViewerGlTest {
@@ -170,7 +166,6 @@ TEST_F(Drag, EveryMotionPostsARedisplay) {
   }
   // and a request brings a frame
   glutPopWindow();
-  displayCalls = 0;
-  EXPECT_TRUE(pumpGlEventsUntil([] { return displayCalls > 0; }));
+  EXPECT_TRUE(nextFrameDrawn());
   glutDisplayFunc(display);
 }

@@ -7,8 +7,11 @@
 
 #include "app/state.h"
 #include "model/basis.h"
+#include "support/compare.h"
 
 namespace {
+
+using support::sameBits;
 
 // The weights as integer numerators over 128^3 = 2^21: the integers stay below 2^53 and
 // the division is by a power of two, so each expected value is exact by construction.
@@ -24,8 +27,6 @@ double exactWeight(int k, int j) {
   }
   return static_cast<double>(numerator) / 2097152.0;
 }
-
-bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 void buildTables() {
   std::memset(binomial, 0, sizeof binomial);

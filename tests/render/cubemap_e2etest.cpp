@@ -20,8 +20,7 @@ class CubemapE2eTest : public e2e::AppSessionTest {
   // Six 16 by 16 faces, each in its flat colour, converted into cubemap.png with the extra
   // options. The converter takes the faces as +X -X +Y -Y +Z -Z.
   void convert(const std::string& options) {
-    const support::Face order[6] = {support::kPlusX,  support::kMinusX, support::kPlusY,
-                                    support::kMinusY, support::kPlusZ,  support::kMinusZ};
+    const CubeFace order[6] = {kFacePlusX, kFaceMinusX, kFacePlusY, kFaceMinusY, kFacePlusZ, kFaceMinusZ};
     std::string faces;
     for (int f = 0; f < 6; ++f) {
       const support::Rgb c = kFlatFaceColours[order[f]];
@@ -56,15 +55,15 @@ TEST_F(CubemapE2eTest, ConvertedFacesShowAndReloadWithE) {
   ASSERT_TRUE(launch(PATCHLUME_BINARY));
   ASSERT_TRUE(keyRecords(XK_s, 0, frame));
   // Facing the mirror, +Z straight ahead in the middle, -X (to your right) on the left.
-  expectMirror(support::kPlusZ, support::kMinusX, support::kPlusX);
+  expectMirror(kFacePlusZ, kFaceMinusX, kFacePlusX);
   // Turned by 90 degrees, what was at -X is ahead, and +Z on the mirror's right.
   convert("--yaw 90");
   key(XK_e);
-  expectMirror(support::kMinusX, support::kMinusZ, support::kPlusZ);
+  expectMirror(kFaceMinusX, kFaceMinusZ, kFacePlusZ);
   // A broken file changes nothing on the screen.
   std::ofstream(path("cubemap.png")) << "not a PNG";
   key(XK_e, true);
-  expectMirror(support::kMinusX, support::kMinusZ, support::kPlusZ);
+  expectMirror(kFaceMinusX, kFaceMinusZ, kFacePlusZ);
   int status = 0;
   ASSERT_TRUE(quit(status));
   EXPECT_EQ(e2e::readTextFile(path("stdout.txt")),

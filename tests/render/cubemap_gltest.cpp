@@ -17,6 +17,7 @@
 
 #include "app/state.h"
 #include "render/cubemap.h"
+#include "support/files.h"
 #include "support/gl_window.h"
 
 namespace {
@@ -32,30 +33,20 @@ class StdoutCapture {
     close(fd);
   }
   // What reached the file before anyone but the code under test flushed stdout.
-  std::string flushedText() const { return readAll(); }
+  std::string flushedText() const { return support::readTextFile(path_); }
   // Restores stdout and returns everything written, flushed or not.
   std::string finish() {
     std::fflush(stdout);
     dup2(saved_, 1);
     close(saved_);
     saved_ = -1;
-    return readAll();
+    return support::readTextFile(path_);
   }
   ~StdoutCapture() {
     if (saved_ >= 0) finish();
   }
 
  private:
-  std::string readAll() const {
-    std::string text;
-    if (FILE* f = std::fopen(path_.c_str(), "rb")) {
-      char buffer[256];
-      std::size_t n;
-      while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-      std::fclose(f);
-    }
-    return text;
-  }
   std::string path_;
   int saved_ = -1;
 };
@@ -124,9 +115,11 @@ class CubemapGl : public ::testing::Test {
     while (glGetError() != GL_NO_ERROR) {
     }
     texture_ = cubemapTexture;
+    size_[0] = atlasWidth, size_[1] = atlasHeight;
   }
   void TearDown() override {
     cubemapTexture = texture_;
+    atlasWidth = size_[0], atlasHeight = size_[1];
     leaveDirectory();
     EXPECT_EQ(chdir(previous_.c_str()), 0);
   }
@@ -163,7 +156,19 @@ class CubemapGl : public ::testing::Test {
   std::string dir_;
   std::string previous_;
   unsigned texture_ = 0;
+  int size_[2] = {0, 0};
 };
+
+// A texture of the test's own holding a 2 by 2 image, left bound: what a load must not touch
+// when it fails, and must release only once the new one took.
+GLuint shownTexture() {
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  glBindTexture(GL_TEXTURE_2D, name);
+  const unsigned char two[16] = {};
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, two);
+  return name;
+}
 
 TEST_F(CubemapGl, LoadsTheAtlasWithItsStateAndMessage) {
   const unsigned w = 1024, h = 768;
@@ -182,6 +187,7 @@ TEST_F(CubemapGl, LoadsTheAtlasWithItsStateAndMessage) {
   EXPECT_EQ(boundTexture(), static_cast<GLint>(slot));
   EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 1024);
   EXPECT_EQ(levelParameter(0, GL_TEXTURE_HEIGHT), 768);
+  EXPECT_TRUE(atlasWidth == 1024 && atlasHeight == 768);
   EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
   EXPECT_EQ(levelParameter(1, GL_TEXTURE_WIDTH), 0) << "no mipmap levels";
   EXPECT_EQ(texParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
@@ -219,11 +225,7 @@ TEST_F(CubemapGl, OtherKindsAndSizes) {
     EXPECT_TRUE(same);
   }
   {  // a texture shown already: released only now, the new one bound in its place
-    GLuint old = 0;
-    glGenTextures(1, &old);
-    glBindTexture(GL_TEXTURE_2D, old);
-    const unsigned char two[16] = {};
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, two);
+    const GLuint old = shownTexture();
     writeFile("cubemap.png", encodeRgba(patternImage(8, 6), 8, 6));
     GLuint slot = old;
     EXPECT_EQ(load(slot), "width: 8 height: 6\n");
@@ -273,9 +275,9 @@ TEST_F(CubemapGl, FailedLoadsTouchNothing) {
     cases.push_back({"taller than GL_MAX_TEXTURE_SIZE", png, false, false});
   }
 
-  // A texture of the test's own, bound, with state that a load would overwrite.
-  GLuint mine = 0;
-  glGenTextures(1, &mine);
+  // The shown texture, bound, with state that a load would overwrite.
+  const GLuint mine = shownTexture();
+  atlasWidth = 2, atlasHeight = 2;
   for (const Case& c : cases) {
     leaveDirectory();
     enterFreshDirectory();
@@ -288,13 +290,15 @@ TEST_F(CubemapGl, FailedLoadsTouchNothing) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    for (GLuint start : {0u, 77u}) {
+    for (GLuint start : {0u, mine}) {  // nothing shown before, or the bound texture
       GLuint slot = start;
       std::string all;
       EXPECT_EQ(load(slot, &all), "Couldn't open file\n") << c.label;
       EXPECT_EQ(all, "Couldn't open file\n") << c.label;
       EXPECT_EQ(slot, start) << c.label;
       EXPECT_EQ(boundTexture(), static_cast<GLint>(mine)) << c.label;
+      EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 2) << c.label << ": the shown image is gone";
+      EXPECT_TRUE(atlasWidth == 2 && atlasHeight == 2) << c.label;
       EXPECT_EQ(texParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST) << c.label;
       EXPECT_EQ(texParameter(GL_TEXTURE_WRAP_S), GL_CLAMP) << c.label;
       EXPECT_EQ(envMode(), GL_MODULATE) << c.label;
@@ -305,6 +309,8 @@ TEST_F(CubemapGl, FailedLoadsTouchNothing) {
 }
 
 TEST_F(CubemapGl, AnUploadTheGlRefusesIsAFailedLoad) {
+  const GLuint old = shownTexture();
+  atlasWidth = 2, atlasHeight = 2;
   // A bound unpack buffer far smaller than the image makes glTexImage2D fail with
   // GL_INVALID_OPERATION, as a driver out of memory would.
   GLuint unpack = 0;
@@ -312,9 +318,8 @@ TEST_F(CubemapGl, AnUploadTheGlRefusesIsAFailedLoad) {
   glBindBuffer(GL_PIXEL_UNPACK_BUFFER, unpack);
   glBufferData(GL_PIXEL_UNPACK_BUFFER, 16, nullptr, GL_STATIC_DRAW);
   writeFile("cubemap.png", encodeRgba(patternImage(8, 6), 8, 6));
-  GLuint mine = 0, old = 0;
+  GLuint mine = 0;
   glGenTextures(1, &mine);
-  glGenTextures(1, &old);
   struct Case {
     const char* label;
     GLuint slot, bound;
@@ -334,8 +339,10 @@ TEST_F(CubemapGl, AnUploadTheGlRefusesIsAFailedLoad) {
     EXPECT_EQ(boundTexture(), static_cast<GLint>(c.bound)) << c.label;
     EXPECT_EQ(envMode(), GL_MODULATE) << c.label;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << c.label;
+    EXPECT_TRUE(atlasWidth == 2 && atlasHeight == 2) << c.label;
   }
-  EXPECT_EQ(glIsTexture(old), GL_TRUE) << "the shown texture stays";
+  glBindTexture(GL_TEXTURE_2D, old);
+  EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 2) << "the shown texture stays, with its image";
   glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
   glDeleteBuffers(1, &unpack);
   glDeleteTextures(1, &mine);

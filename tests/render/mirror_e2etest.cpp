@@ -19,12 +19,6 @@ using e2e::TgaImage;
 
 using support::kFaceNames;
 using support::kFlatFaceColours;
-using support::kMinusX;
-using support::kMinusY;
-using support::kMinusZ;
-using support::kPlusX;
-using support::kPlusY;
-using support::kPlusZ;
 constexpr int kCell = 64;  // texels a cell side: filtering stays well inside a cell
 
 using V3 = std::array<double, 3>;
@@ -47,14 +41,14 @@ int faceFor(V3 r, double* border) {
   const double ax = std::fabs(r[0]), ay = std::fabs(r[1]), az = std::fabs(r[2]);
   if (ax > ay && ax > az) {
     *border = std::max(ay, az) / ax;
-    return r[0] < 0 ? kMinusX : kPlusX;
+    return r[0] < 0 ? kFaceMinusX : kFacePlusX;
   }
   if (ay > az) {
     *border = std::max(ax, az) / ay;
-    return r[1] < 0 ? kMinusY : kPlusY;
+    return r[1] < 0 ? kFaceMinusY : kFacePlusY;
   }
   *border = std::max(ax, ay) / az;
-  return r[2] < 0 ? kMinusZ : kPlusZ;
+  return r[2] < 0 ? kFaceMinusZ : kFacePlusZ;
 }
 
 // The start-up grid is a paraboloid: with u, v the patch parameters, x = 1120u - 560,
@@ -170,13 +164,13 @@ class MirrorE2eTest : public e2e::RecordingSessionTest {
 TEST_F(MirrorE2eTest, StartCameraShowsPlusZInTheMiddleAndTheSidesBeyond) {
   recordWithAtlas();
   // d = (0, 0, -1) reflects in the middle normal (0, 0, 1) to +Z.
-  expectFaceAt(kStartCamera, 600, 200, kPlusZ);
+  expectFaceAt(kStartCamera, 600, 200, kFacePlusZ);
   // 100 pixels right of the middle the normal leans to +x enough for +X to dominate; looking
   // along -Z, screen right is +X and screen up +Y.
-  expectFaceAt(kStartCamera, 700, 200, kPlusX);
-  expectFaceAt(kStartCamera, 500, 200, kMinusX);
-  expectFaceAt(kStartCamera, 600, 100, kPlusY);
-  expectFaceAt(kStartCamera, 600, 300, kMinusY);
+  expectFaceAt(kStartCamera, 700, 200, kFacePlusX);
+  expectFaceAt(kStartCamera, 500, 200, kFaceMinusX);
+  expectFaceAt(kStartCamera, 600, 100, kFacePlusY);
+  expectFaceAt(kStartCamera, 600, 300, kFaceMinusY);
   expectPredictedFaces(kStartCamera, 1500);
 }
 
@@ -189,7 +183,7 @@ TEST_F(MirrorE2eTest, OrbitOverTheTopShowsMinusYAtTheDomesCrown) {
   // d = (0, -1, 0) is parallel to the crown's tangent plane and reflects to itself. The crown
   // (z = 0) is the patch's highest line as seen from above and runs through the middle of the
   // view, so the pixels just above the middle show the crown's -Y.
-  expectFaceAt(top, 600, 196, kMinusY);
+  expectFaceAt(top, 600, 196, kFaceMinusY);
   // Beyond the crown's band the two points on a ray show -Z and +Z, and the prediction leaves
   // them out rather than assume which is drawn last.
   expectPredictedFaces(top, 60);
@@ -204,7 +198,7 @@ TEST_F(MirrorE2eTest, OrbitToTheRightTurnsTheReflectionsWithTheEye) {
   const Camera right = {{-std::sin(theta), 0, std::cos(theta)}, {0, 0, 0}, {0, 1, 0}};
   // d = (0.661, 0, -0.75) reflects in the middle normal (0, 0, 1) to (0.661, 0, 0.75): still
   // +Z, now near the +X side of the cell.
-  expectFaceAt(right, 600, 200, kPlusZ);
+  expectFaceAt(right, 600, 200, kFacePlusZ);
   expectPredictedFaces(right, 1200);
   // The start-up prediction must not fit this picture.
   int moved = 0;

@@ -16,23 +16,14 @@
 #include "render/view_layout.h"
 #include "render/views.h"
 #include "support/gl_window.h"
+#include "support/rgb.h"
 #include "support/viewer_gl_fixture.h"
 
 namespace {
 
-struct Rgb {
-  int r, g, b;
-};
-
-Rgb toBytes(const float c[3]) {
-  return {static_cast<int>(std::lround(c[0] * 255.0f)), static_cast<int>(std::lround(c[1] * 255.0f)),
-          static_cast<int>(std::lround(c[2] * 255.0f))};
-}
-
-bool closeTo(const unsigned char* p, Rgb c, int tolerance) {
-  return std::abs(p[0] - c.r) <= tolerance && std::abs(p[1] - c.g) <= tolerance &&
-         std::abs(p[2] - c.b) <= tolerance;
-}
+using support::closeTo;
+using support::pointColour;
+using support::Rgb;
 
 std::string describe(const unsigned char* p) {
   return std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]);
@@ -75,13 +66,6 @@ class FrameReadBack {
  private:
   std::vector<unsigned char> px_;
 };
-
-// The initial dome: rows give x, columns y, the rim lower in z than the middle.
-Rgb pointColour(int row, int col) {
-  float rgb[3];
-  controlPointColour(row, col, rgb);
-  return toBytes(rgb);
-}
 
 class NetGl : public support::ViewerGlTest {};
 

@@ -14,8 +14,11 @@
 #include "model/tessellation.h"
 #include "render/reflection.h"
 #include "support/atlas.h"
+#include "support/compare.h"
 
 namespace {
+
+using support::sameBits;
 
 // One row of the cell table: bounds, and which component (0 X, 1 Y, 2 Z) over the dominant
 // magnitude gives a and b, negated when the flag is set.
@@ -87,10 +90,6 @@ void referenceTexCoord(const double normal[3], const float d[3], double st[2]) {
   t = t + rule.tLo;
   st[0] = s;
   st[1] = t;
-}
-
-bool sameBits(const double* a, const double* b, int count) {
-  return std::memcmp(a, b, sizeof(double) * static_cast<std::size_t>(count)) == 0;
 }
 
 // Bit for bit, except that any NaN matches any NaN: the sign of a NaN is not arithmetic.

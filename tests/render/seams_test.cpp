@@ -14,6 +14,7 @@
 #include "render/reflection.h"
 #include "render/seams.h"
 #include "support/atlas.h"
+#include "support/compare.h"
 #include "support/viewer_state.h"
 
 namespace {
@@ -30,18 +31,7 @@ bool inRegion(int face, const double r[3], double slack) {
 }
 
 double polygonArea(const SeamVertex* v, int count) {
-  double sum[3] = {0, 0, 0};
-  for (int i = 1; i + 1 < count; ++i) {
-    double a[3], b[3];
-    for (int c = 0; c < 3; ++c) {
-      a[c] = v[i].position[c] - v[0].position[c];
-      b[c] = v[i + 1].position[c] - v[0].position[c];
-    }
-    sum[0] += a[1] * b[2] - a[2] * b[1];
-    sum[1] += a[2] * b[0] - a[0] * b[2];
-    sum[2] += a[0] * b[1] - a[1] * b[0];
-  }
-  return 0.5 * std::sqrt(sum[0] * sum[0] + sum[1] * sum[1] + sum[2] * sum[2]);
+  return support::polygonArea(count, [v](int i, int c) { return v[i].position[c]; });
 }
 
 SeamVertex vertexAt(double x, double y, double z, double rx, double ry, double rz) {
@@ -301,8 +291,7 @@ TEST(SeamTexCoords, TheFacesCellFormulaHeldInsideTheCell) {
         r[face / 2] = face % 2 ? 1.0 : -1.0;
         double st[2];
         pieceTexCoord(face, r, ms, mt, st);
-        const double s0 = support::kFaceCells[face][0] / 4.0;
-        const double t0 = support::kFaceCells[face][1] / 3.0;
+        const double s0 = kAtlasCells[face].column / 4.0, t0 = kAtlasCells[face].row / 3.0;
         EXPECT_TRUE(std::fabs(st[0] - (s0 + ms)) < 1e-12 || std::fabs(st[0] - (s0 + 0.25 - ms)) < 1e-12)
             << kFaceNames[face] << " s " << st[0];
         EXPECT_TRUE(std::fabs(st[1] - (t0 + mt)) < 1e-12 || std::fabs(st[1] - (t0 + 1.0 / 3.0 - mt)) < 1e-12)

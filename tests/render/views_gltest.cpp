@@ -16,9 +16,13 @@
 #include "render/views.h"
 #include "render/view_layout.h"
 #include "support/gl_window.h"
+#include "support/rgb.h"
 #include "support/viewer_gl_fixture.h"
 
 namespace {
+
+using support::closeTo;
+using support::Rgb;
 
 struct Vec {
   double x, y, z;
@@ -118,10 +122,6 @@ void expectMatrixNear(const Mat& actual, const Mat& expected, double eyeSize, co
   }
 }
 
-struct Rgb {
-  int r, g, b;
-};
-
 // 0.9 lands on 229 or 230 depending on the rounding of the colour conversion.
 Rgb clearColourBytes(int view) {
   const int n = 229;
@@ -135,11 +135,6 @@ Rgb clearColourBytes(int view) {
     default:
       return {255, 255, 255};
   }
-}
-
-bool closeTo(const unsigned char* p, Rgb c, int tolerance = 1) {
-  return std::abs(p[0] - c.r) <= tolerance && std::abs(p[1] - c.g) <= tolerance &&
-         std::abs(p[2] - c.b) <= tolerance;
 }
 
 // The initial dome keeps the net and the patch well inside every quadrant.
@@ -241,7 +236,7 @@ TEST_F(ViewsGl, DisplayClearsEachQuadrantToItsColour) {
     const int probes[8][2] = {{0, 0}, {399, 0}, {0, 399}, {399, 399}, {200, 0}, {0, 200}, {399, 200}, {200, 399}};
     for (const auto& p : probes) {
       const unsigned char* c = at(x0 + p[0], y0 + p[1]);
-      EXPECT_TRUE(closeTo(c, clearColourBytes(view)))
+      EXPECT_TRUE(closeTo(c, clearColourBytes(view), 1))
           << "view " << view << " pixel (" << x0 + p[0] << ", " << y0 + p[1] << ") is " << int(c[0]) << ","
           << int(c[1]) << "," << int(c[2]);
     }
@@ -278,7 +273,7 @@ TEST_F(ViewsGl, OddSizeLeavesTheLastColumnAndRowUncleared) {
                           {799, 599, 3}, {400, 599, 3}, {399, 299, 0}, {400, 299, 2}, {399, 300, 1}};
   for (const Probe& p : probes) {
     const unsigned char* c = at(p.x, p.y);
-    EXPECT_TRUE(closeTo(c, clearColourBytes(p.view)))
+    EXPECT_TRUE(closeTo(c, clearColourBytes(p.view), 1))
         << "pixel (" << p.x << ", " << p.y << ") should be view " << p.view << ", is " << int(c[0]) << ","
         << int(c[1]) << "," << int(c[2]);
   }
@@ -327,20 +322,24 @@ std::vector<std::pair<int, int>> pixelsOfPoint(int view, const double p[3], int 
   return dark;
 }
 
+// Draws the world point that the view shows at screen offset (right, up) and expects exactly
+// window pixel (px, py) darkened.
+void expectDrawnAt(int view, double right, double up, int px, int py, int w = 800, int h = 800) {
+  double p[3];
+  worldFromScreenAxes(view, right, up, p);
+  SCOPED_TRACE(::testing::Message() << "view " << view << " world (" << p[0] << ", " << p[1] << ", " << p[2] << ")");
+  const auto dark = pixelsOfPoint(view, p, w, h);
+  ASSERT_EQ(dark.size(), 1u);
+  EXPECT_EQ(dark[0], std::make_pair(px, py));
+}
+
 // Puts a point on the centre of pixel (px, py) by inverting
 // x = vx + (vw / 2)(1 + right / W), y = vy + (vh / 2)(1 + up / H), then finds it.
 void expectPointAtPixel(int view, int px, int py, int w, int h) {
   const int vx = (view == 2 || view == 3) ? w / 2 : 0;
   const int vy = (view == 1 || view == 3) ? h / 2 : 0;
   const int vw = w / 2, vh = h / 2;
-  const double right = ((px + 0.5 - vx) / (vw / 2.0) - 1.0) * w;
-  const double up = ((py + 0.5 - vy) / (vh / 2.0) - 1.0) * h;
-  double p[3];
-  worldFromScreenAxes(view, right, up, p);
-  const auto dark = pixelsOfPoint(view, p, w, h);
-  ASSERT_EQ(dark.size(), 1u) << "view " << view << " world (" << p[0] << ", " << p[1] << ", " << p[2] << ")";
-  EXPECT_EQ(dark[0].first, px) << "view " << view << " world (" << p[0] << ", " << p[1] << ", " << p[2] << ")";
-  EXPECT_EQ(dark[0].second, py) << "view " << view << " world (" << p[0] << ", " << p[1] << ", " << p[2] << ")";
+  expectDrawnAt(view, ((px + 0.5 - vx) / (vw / 2.0) - 1.0) * w, ((py + 0.5 - vy) / (vh / 2.0) - 1.0) * h, px, py, w, h);
 }
 
 }  // namespace
@@ -349,25 +348,11 @@ TEST_F(ViewsGl, WorldOriginAtTheQuadrantCentreFourUnitsPerPixel) {
   for (int view = 0; view < 4; ++view) {
     const int cx = (view == 2 || view == 3) ? 600 : 200;
     const int cy = (view == 1 || view == 3) ? 600 : 200;
-    // two units off each axis: the centre of the pixel up and right of the quadrant centre
-    {
-      double p[3];
-      worldFromScreenAxes(view, 2.0, 2.0, p);
-      const auto dark = pixelsOfPoint(view, p, 800, 800);
-      ASSERT_EQ(dark.size(), 1u) << "view " << view;
-      EXPECT_EQ(dark[0].first, cx) << "view " << view;
-      EXPECT_EQ(dark[0].second, cy) << "view " << view;
-    }
-    // 4 world units per pixel along both screen axes, both signs, out to the quadrant's edges
-    const int steps[][2] = {{100, 0}, {0, 100}, {-150, -37}, {199, 199}, {-200, -200}, {-200, 199}, {37, -150}};
-    for (const auto& s : steps) {
-      double p[3];
-      worldFromScreenAxes(view, 4.0 * s[0] + 2.0, 4.0 * s[1] + 2.0, p);
-      const auto dark = pixelsOfPoint(view, p, 800, 800);
-      ASSERT_EQ(dark.size(), 1u) << "view " << view << " step " << s[0] << "," << s[1];
-      EXPECT_EQ(dark[0].first, cx + s[0]) << "view " << view << " step " << s[0] << "," << s[1];
-      EXPECT_EQ(dark[0].second, cy + s[1]) << "view " << view << " step " << s[0] << "," << s[1];
-    }
+    // two units off each axis (the first step) is the centre of the pixel up and right of the
+    // quadrant centre; then 4 world units per pixel along both screen axes, both signs, out to
+    // the quadrant's edges
+    const int steps[][2] = {{0, 0}, {100, 0}, {0, 100}, {-150, -37}, {199, 199}, {-200, -200}, {-200, 199}, {37, -150}};
+    for (const auto& s : steps) expectDrawnAt(view, 4.0 * s[0] + 2.0, 4.0 * s[1] + 2.0, cx + s[0], cy + s[1]);
     // one pixel past the quadrant: clipped, not drawn into the neighbour
     {
       double p[3];
@@ -394,10 +379,10 @@ TEST_F(ViewsGl, CameraViewWithTheSideCameraMapsLikeTheSideView) {
   const int steps[][2] = {{0, 0}, {100, 0}, {0, -120}, {-80, 60}};
   for (const auto& s : steps) {
     double p[3];
-    worldFromScreenAxes(2, 4.0 * s[0] + 2.0, 4.0 * s[1] + 2.0, p);
+    worldFromScreenAxes(2, 4.0 * s[0] + 2.0, 4.0 * s[1] + 2.0, p);  // shown by the side view
+    SCOPED_TRACE(::testing::Message() << "step " << s[0] << "," << s[1]);
     const auto dark = pixelsOfPoint(3, p, 800, 800);
-    ASSERT_EQ(dark.size(), 1u) << "step " << s[0] << "," << s[1];
-    EXPECT_EQ(dark[0].first, 600 + s[0]) << "step " << s[0] << "," << s[1];
-    EXPECT_EQ(dark[0].second, 600 + s[1]) << "step " << s[0] << "," << s[1];
+    ASSERT_EQ(dark.size(), 1u);
+    EXPECT_EQ(dark[0], std::make_pair(600 + s[0], 600 + s[1]));
   }
 }

@@ -8,13 +8,12 @@
 namespace support {
 
 const char* const kFaceNames[kFaceCount] = {"-X", "+X", "-Y", "+Y", "-Z", "+Z"};
-const int kFaceCells[kFaceCount][2] = {{0, 1}, {2, 1}, {1, 2}, {1, 0}, {1, 1}, {3, 1}};
 const Rgb kFlatFaceColours[kFaceCount] = {{40, 200, 200}, {220, 40, 40}, {200, 40, 200},
                                           {40, 200, 40},  {220, 200, 40}, {40, 40, 220}};
 const Rgb kFlatUnusedColour = {100, 100, 100};
 
 bool inFaceCell(int face, const double st[2], double margin) {
-  const double s0 = kFaceCells[face][0] / 4.0, t0 = kFaceCells[face][1] / 3.0;
+  const double s0 = kAtlasCells[face].column / 4.0, t0 = kAtlasCells[face].row / 3.0;
   return st[0] >= s0 + margin && st[0] <= s0 + 0.25 - margin && st[1] >= t0 + margin &&
          st[1] <= t0 + 1.0 / 3.0 - margin;
 }
@@ -24,9 +23,8 @@ std::vector<unsigned char> flatAtlasRgba(int cell, const Rgb faces[kFaceCount], 
   std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      Rgb c = unused;
-      for (int f = 0; f < kFaceCount; ++f)
-        if (x / cell == kFaceCells[f][0] && y / cell == kFaceCells[f][1]) c = faces[f];
+      const int face = faceAtCell(x / cell, y / cell);
+      const Rgb c = face >= 0 ? faces[face] : unused;
       unsigned char* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
       p[0] = static_cast<unsigned char>(c.r);
       p[1] = static_cast<unsigned char>(c.g);

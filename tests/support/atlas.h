@@ -1,18 +1,19 @@
 // Flat-colour cube-map atlases: the six used cells of the 4 by 3 cross solid, each in its own
 // colour, every unused cell in one more, so a picture tells which cell each pixel came from.
+// Faces are the product's CubeFace and cells its kAtlasCells, which the reflection tests pin
+// against a layout written out by hand.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "app/state.h"            // kFaceCount
+#include "render/atlas_layout.h"  // CubeFace, kAtlasCells
 #include "support/rgb.h"
 
 namespace support {
 
-// The cube faces in the order the mirror code numbers them, negative direction first.
-enum Face { kMinusX, kPlusX, kMinusY, kPlusY, kMinusZ, kPlusZ, kFaceCount };
-extern const char* const kFaceNames[kFaceCount];  // "-X", "+X", ...
-extern const int kFaceCells[kFaceCount][2];       // (column, row) of each face's cell
+extern const char* const kFaceNames[kFaceCount];  // "-X", "+X", ... by CubeFace
 
 // Six colours far apart from each other, from the unused grey and from the white background.
 extern const Rgb kFlatFaceColours[kFaceCount];

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -75,5 +76,24 @@ std::vector<std::string> listFiles(const std::string& dir) {
 }
 
 void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+
+std::string frameFileName(int number) {
+  char name[32];
+  std::snprintf(name, sizeof name, "frame%03d.tga", number);
+  return name;
+}
+
+std::vector<std::string> frameNames(int first, int last) {
+  std::vector<std::string> names;
+  for (int i = first; i <= last; ++i) names.push_back(frameFileName(i));
+  return names;
+}
+
+std::string pointLines(int count) {
+  std::string text;
+  for (int p = 0; p < count; ++p) text += std::to_string(p * 10) + " -5.25 1e2\n";
+  return text;
+}
 
 }  // namespace support

@@ -17,6 +17,7 @@
 namespace {
 bool windowReady = false;
 int redisplayRequests = 0;
+int displaysCounted = 0;
 std::string scratch;
 
 // The scratch directory goes when the process ends; tests remove what they put in it.
@@ -109,4 +110,16 @@ bool pumpGlEventsUntil(const std::function<bool()>& done, int timeoutMs) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;
+}
+
+void countingDisplay() { ++displaysCounted; }
+
+void countingViewerDisplay() {
+  display();
+  ++displaysCounted;
+}
+
+bool nextFrameDrawn() {
+  const int target = displaysCounted + 1;
+  return pumpGlEventsUntil([target] { return displaysCounted >= target; });
 }

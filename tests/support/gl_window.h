@@ -41,3 +41,9 @@ int postedRedisplays();
 // windows on the display may cover this one, and GLUT holds back the redisplay of a hidden
 // window, so deadlines are generous.
 bool pumpGlEventsUntil(const std::function<bool()>& done, int timeoutMs = 30000);
+
+// Display callbacks that count their calls: one draws nothing, the other is the viewer's own.
+void countingDisplay();
+void countingViewerDisplay();
+// Pumps GLUT events until the next counted display has run, and no further; whether it ran.
+bool nextFrameDrawn();

@@ -3,8 +3,12 @@
 
 #include <GL/freeglut.h>
 
+#include <cstdio>
+
 #include "model/basis.h"
 #include "model/tessellation.h"
+#include "render/cubemap.h"
+#include "support/atlas.h"
 #include "support/gl_window.h"
 
 namespace support {
@@ -17,6 +21,15 @@ void useStartScene() {
   analysisMode = kMirrorMode;
   zebraBands = 24;
   zebraAxis = 1;
+}
+
+bool loadFlatAtlas(int cell) {
+  const char* const name = "flat-atlas.png";
+  // The load's message follows what the test printed before it.
+  std::fflush(stdout);
+  const bool loaded = writeFlatAtlas(name, cell) && loadCubemap(name);
+  std::remove(name);
+  return loaded;
 }
 
 void ViewerGlTest::SetUp() {

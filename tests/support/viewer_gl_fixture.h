@@ -12,6 +12,10 @@ namespace support {
 // not recording, the mirror shown with the start's zebra settings.
 void useStartScene();
 
+// Writes the flat atlas (support/atlas.h) of cells `cell` texels square into the working
+// directory, uploads it through loadCubemap and removes the file; whether it loaded.
+bool loadFlatAtlas(int cell);
+
 // SetUp: the window at 800 by 800, the globals saved, the start-up scene. TearDown: the window
 // back at 800 by 800, the scissor test off as display leaves it, the saved globals written back
 // (the window's size globals included) and their grid re-tessellated. Fixtures that override

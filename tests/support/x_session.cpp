@@ -483,12 +483,6 @@ int scaledMs(int ms) {
   return scaled < 2.0e9 ? static_cast<int>(scaled) : 2000000000;
 }
 
-std::string frameFileName(int number) {
-  char name[32];
-  std::snprintf(name, sizeof name, "frame%03d.tga", number);
-  return name;
-}
-
 ::testing::AssertionResult pixelNear(const TgaImage& image, int x, int y, Rgb expected,
                                      int tolerance) {
   if (x < 0 || y < 0 || x >= image.width || y >= image.height) {

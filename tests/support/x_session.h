@@ -22,8 +22,11 @@ namespace e2e {
 
 using support::copyFile;
 using support::fileSize;
+using support::frameFileName;
+using support::frameNames;
 using support::listFiles;
 using support::makeTempDir;
+using support::pointLines;
 using support::readTextFile;
 using support::removeTree;
 using support::sleepMs;
@@ -121,7 +124,6 @@ struct TgaImage {
 // Bytes of a whole frame file of a window of that size.
 constexpr long frameBytes(int width, int height) { return 18L + 3L * width * height; }
 constexpr long kFullFrameBytes = frameBytes(800, 800);  // the initial window, 1,920,018
-std::string frameFileName(int number);                    // "frame007.tga"
 // True when the pixel is within `tolerance` of `expected` in each channel; a message otherwise.
 ::testing::AssertionResult pixelNear(const TgaImage& image, int x, int y, Rgb expected,
                                      int tolerance = 2);
