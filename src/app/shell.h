@@ -10,11 +10,15 @@ int answerHelpOrVersion(int argc, char** argv);
 
 // The whole command line, before glutInit, which needs a display: GLUT's own options
 // (-display and -geometry with their values, -iconic, -direct, -indirect, -gldebug, -sync)
-// are left for it, and at most one net file may follow, "--" ending the options so that the
-// next word is the net whatever it begins with. Sets netPath (to that argument, or
-// "patch.net") and objPath. Two or more nets, an empty one, any other option before "--" or
-// a GLUT option without its value print the usage on stderr and return false.
-bool takeNetArgument(int argc, char** argv);
+// are left for it, the recording options --turntable FILE, --frames N, --fps F and
+// --snapshot FILE are taken, and at most one net file may follow, "--" ending the options so
+// that the next word is the net whatever it begins with. Returns 0 after setting netPath (to
+// that argument, or "patch.net"), objPath and the recording options' state. Two or more
+// nets, an empty one, any other option before "--" or a GLUT option without its value print
+// the usage on stderr and return 2; a recording option's value refused (missing, empty, not
+// a number in range, given twice, --frames or --fps without --turntable, --snapshot with it)
+// is told in one line "patchlume: OPTION VALUE: reason" on stderr and returns 1.
+int takeNetArgument(int argc, char** argv);
 
 // Reads netPath for the start: 1 grid filled, 0 no such file (start from the initial grid),
 // -1 refused after printing "NET:LINE: what is wrong" on stderr ("NET: what is wrong" when the
@@ -32,11 +36,13 @@ bool warnWithoutDepthBuffer(int depthSize);
 // size 9, and the atlas texture (if any) bound to GL_TEXTURE_2D.
 void initScene();
 
-// Registers display, reshape, keyboard, mouse and motion with GLUT, in that order; nothing
-// else (no idle, timer or passive-motion callback: frames are drawn on demand).
+// Registers display, reshape, keyboard, mouse (a press during a turn only cancels it) and
+// motion with GLUT, in that order, then the window's close, which finishes the recordings.
+// Frames are drawn on demand; only a session video's timer and a turn's idle steps add more.
 void registerCallbacks();
 
-// Draws the four views into the back buffer, saves it while recording, swaps.
+// Draws the four views into the back buffer, saves it while recording, hands it to the
+// videos and snapshots (captureDrawnFrame), swaps.
 // Leaves the scissor test off, the depth test on, the matrix mode GL_PROJECTION.
 void display();
 
@@ -51,6 +57,7 @@ void reshape(int width, int height);
 // controlPoints differ from savedControlPoints; a/A toggles the axes, s/S recording (a start
 // lets the next failed frame be told again); w/W saves the net file (remembered when saved),
 // o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; e/E reloads the
-// atlas as start-up finds it, keeping the shown one when that fails; every other key only
-// redraws.
+// atlas as start-up finds it, keeping the shown one when that fails; v/V starts or stops the
+// session video (Escape finishes it first), t/T starts a turntable, p/P saves a snapshot;
+// every other key only redraws. During a turn any key only cancels it.
 void keyboard(unsigned char key, int x, int y);
