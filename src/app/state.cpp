@@ -46,7 +46,7 @@ bool frameFailureTold = false;
 
 VideoWriter sessionVideo;
 unsigned char* sessionPicture = nullptr;
-long long sessionStartUs = -1;
+long long sessionStartUs = 0;
 int sessionGeneration = 0;
 VideoWriter turntableVideo;
 int turntableFrame = -1;

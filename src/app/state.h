@@ -91,7 +91,7 @@ extern bool frameFailureTold;  // a failed frame was told since recording starte
 // capture, the video timer and the turntable's idle steps)
 extern VideoWriter sessionVideo;        // the v video, open while it records
 extern unsigned char* sessionPicture;   // picture drawn last, at sessionVideo's size, bottom row first; malloc'd, nullptr until the first
-extern long long sessionStartUs;        // steady-clock microseconds of sessionVideo's first picture, -1 before it
+extern long long sessionStartUs;        // steady-clock microseconds of the v that started sessionVideo: its frame 0
 extern int sessionGeneration;           // v videos started: a timer of an earlier one sees it changed
 extern VideoWriter turntableVideo;      // the t video, open while the camera turns
 extern int turntableFrame;              // next frame of the turn to draw, -1 while none turns

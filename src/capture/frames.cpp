@@ -5,7 +5,6 @@
 #include <lodepng.h>
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -66,8 +65,9 @@ bool firstFreeName(const char* pattern, char* name, std::size_t capacity) {
     const int written = std::snprintf(name, capacity, pattern, number);
     if (written < 0 || static_cast<std::size_t>(written) >= capacity) return false;
     struct stat info;
-    // lstat: a dangling link still holds its name.
-    if (lstat(name, &info) != 0 && errno == ENOENT) return true;
+    // lstat: a dangling link still holds its name. A name that cannot be looked at (a
+    // directory that may not be searched) is tried: the write then says why it fails.
+    if (lstat(name, &info) != 0) return true;
   }
   return false;
 }

@@ -37,8 +37,8 @@ void turntablePose(const float startEye[3], const float center[3], const float s
                    int frame, int frames, float eye[3], float up[3]);
 
 // The first of the names pattern gives the numbers 0..999 (a printf pattern with one %03d)
-// that is taken by no file, not even a dangling link, written into name. False when all
-// 1000 are taken or the name does not fit capacity.
+// that lstat finds no file under, not even a dangling link, written into name. False when
+// all 1000 are taken or the name does not fit capacity.
 bool firstFreeName(const char* pattern, char* name, std::size_t capacity);
 
 // The PNG (8-bit RGB, top row first as PNG has it) of a width by height picture whose

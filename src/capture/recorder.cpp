@@ -122,10 +122,11 @@ void sessionTick(int generation) {
   if (emitDueFrames(now)) armSessionTimer(now);
 }
 
-// Frames due before this pass get the picture before it; the first picture starts the clock.
+// Frames due before this pass get the picture before it; those due since v, before the
+// first picture, get that one.
 void captureSessionPicture() {
   const long long now = steadyMicroseconds();
-  const bool first = sessionStartUs < 0;
+  const bool first = sessionVideo.frames == 0;
   if (!first && !emitDueFrames(now)) return;
   if (!readPicture(sessionPicture, sessionVideo.width, sessionVideo.height)) {
     std::fprintf(stderr, "%s: %s\n", sessionVideo.path, std::strerror(ENOMEM));
@@ -133,9 +134,7 @@ void captureSessionPicture() {
     dropSession();
     return;
   }
-  if (!first) return;
-  sessionStartUs = now;
-  if (emitDueFrames(now)) armSessionTimer(now);
+  if (first && emitDueFrames(now)) armSessionTimer(now);
 }
 
 // Reads and encodes the window as the next frame of the turn; a failure closes the video.
@@ -206,6 +205,8 @@ void toggleSessionVideo() {
     finishSessionVideo();
     return;
   }
+  // The video lasts from the key on, however long the encoder takes to start.
+  const long long start = steadyMicroseconds();
   char name[kNameCapacity];
   if (!chooseName("patchlume%03d.mp4", name) || !openWindowVideo(sessionVideo, name, kVideoFps)) return;
   sessionPicture = allocatePicture(sessionVideo);
@@ -214,13 +215,13 @@ void toggleSessionVideo() {
     std::fprintf(stderr, "%s: %s\n", name, std::strerror(ENOMEM));
     return;
   }
-  sessionStartUs = -1;
+  sessionStartUs = start;
   ++sessionGeneration;
 }
 
 void finishSessionVideo() {
   if (!videoIsOpen(sessionVideo)) return;
-  if (sessionStartUs < 0) {
+  if (sessionVideo.frames == 0) {
     // Stopped before a single pass drew: there is no picture to show.
     abortVideo(sessionVideo);
     std::fprintf(stderr, "%s: no frame was drawn, nothing recorded\n", sessionVideo.path);
