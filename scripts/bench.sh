@@ -34,6 +34,8 @@ goals = {
     "BM_MotionEvent": 100.0,
     "BM_StartupToFirstFrame": 100.0,
     "BM_AtlasJpegToPng": 3000.0,
+    "BM_EncodeVideoFrame": 8.0,
+    "BM_Turntable": 6000.0,
 }
 scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}
 data = json.load(open(sys.argv[1]))
