@@ -40,7 +40,7 @@ std::vector<std::vector<unsigned char>> drawPictures() {
   float eye[3], up[3];
   const float startEye[3] = {cameraEye[0], cameraEye[1], cameraEye[2]};
   const float startUp[3] = {cameraUp[0], cameraUp[1], cameraUp[2]};
-  std::vector<std::vector<unsigned char>> pictures(kPictures, std::vector<unsigned char>(3 * kSize * kSize));
+  std::vector<std::vector<unsigned char>> pictures(kPictures, std::vector<unsigned char>(3 * kSize * kSize + kVideoPicturePadding));
   for (int i = 0; i < kPictures; ++i) {
     turntablePose(startEye, cameraCenter, startUp, i, kTurntableFrames, eye, up);
     for (int k = 0; k < 3; ++k) cameraEye[k] = eye[k], cameraUp[k] = up[k];

@@ -54,7 +54,7 @@ bool readPicture(unsigned char* picture, int width, int height) {
 }
 
 unsigned char* allocatePicture(const VideoWriter& video) {
-  return static_cast<unsigned char*>(std::malloc(3u * video.width * video.height));
+  return static_cast<unsigned char*>(std::malloc(3u * video.width * video.height + kVideoPicturePadding));
 }
 
 void tellRecorded(const VideoWriter& video) {

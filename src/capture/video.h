@@ -15,6 +15,10 @@ struct SwsContext;
 constexpr int kVideoPathCapacity = 4100;  // bytes of a file name, as kPathCapacity
 constexpr int kVideoReasonCapacity = 2 * kVideoPathCapacity + 300;  // "PATH: cannot write in DIR: ..."
 
+// Bytes a picture handed to addVideoFrame must have readable after its last pixel: the
+// converter's vector loads reach past it.
+constexpr int kVideoPicturePadding = 64;
+
 // Which row of a picture comes first in memory: GL reads the bottom one first.
 enum RowOrder { kBottomRowFirst, kTopRowFirst };
 
@@ -47,9 +51,9 @@ bool openVideoWith(VideoWriter& video, const char* path, int width, int height, 
 bool openVideo(VideoWriter& video, const char* path, int width, int height, int fps);
 
 // Encodes one picture of the open video's size, 3 bytes a pixel (R, G, B), rows packed
-// without gaps in the stated order, as the next frame. False, with error set, when the
-// video is not open or encoding or writing fails (disk full, size limit...): the video is
-// then aborted.
+// without gaps in the stated order and kVideoPicturePadding bytes after, as the next frame.
+// False, with error set, when the video is not open or encoding or writing fails (disk
+// full, size limit...): the video is then aborted.
 bool addVideoFrame(VideoWriter& video, const unsigned char* rgb, RowOrder rows);
 
 // Drains the encoder, writes the MP4's index, syncs the temporary and renames it to path

@@ -1,5 +1,6 @@
 // One short session with every kind of input: the texture loaded, recording, a point dragged,
-// the camera orbited, zoomed and panned, a resize, keys, Escape. scripts/memcheck.sh runs it
+// the camera orbited, zoomed and panned, a resize, keys, a video, a snapshot and a turn
+// (in a small window, so that encoding stays quick under valgrind), Escape finishing a video. scripts/memcheck.sh runs it
 // with the viewer under valgrind (PATCHLUME_E2E_WRAPPER, waits stretched by
 // PATCHLUME_E2E_TIMEOUT_SCALE); without a wrapper it is an ordinary session test.
 #include <gtest/gtest.h>
@@ -34,10 +35,27 @@ TEST_F(MemcheckE2eTest, ShortSessionOfEveryInputKindExitsWithStatusZero) {
   key(XK_a, true);
   key(XK_s, true);
 
+  ASSERT_TRUE(e2e::resizeWindow(server.display, window, 96, 64));
+  std::string out = "width: 1024 height: 768\n";
+  // Keys, then the line on stdout that says they are done. A PNG is written by a pass that
+  // draws after v, so the video has its first picture.
+  const struct {
+    const char* keys;
+    const char* line;
+  } steps[] = {{"vp", "saved patchlume000.png\n"}, {"V", "recorded patchlume000.mp4\n"},
+               {"t", "recorded turntable000.mp4\n"}, {"vp", "saved patchlume001.png\n"}};
+  for (const auto& step : steps) {
+    for (const char* k = step.keys; *k != '\0'; ++k) key(XStringToKeysym(std::string(1, *k).c_str()), *k == 'V');
+    out += step.line;
+    ASSERT_TRUE(e2e::waitForFileContents(path("stdout.txt"), out, 60000)) << e2e::readTextFile(path("stdout.txt"));
+  }
+
   int status = 0;
   ASSERT_TRUE(quit(status, 30000));
   ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0) << "stderr: " << e2e::readTextFile(path("stderr.txt"));
+  // Escape finished the video v started.
+  EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), out + "recorded patchlume001.mp4\n");
 }
 
 }  // namespace

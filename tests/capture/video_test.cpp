@@ -23,7 +23,7 @@ constexpr support::Rgb kRed = {255, 0, 0}, kBlue = {0, 0, 255}, kGreen = {0, 255
 
 // The fixture picture, rows in the order asked for.
 std::vector<unsigned char> blocks(RowOrder rows) {
-  std::vector<unsigned char> rgb(3 * kWidth * kHeight);
+  std::vector<unsigned char> rgb(3 * kWidth * kHeight + kVideoPicturePadding);
   for (int y = 0; y < kHeight; ++y)
     for (int x = 0; x < kWidth; ++x) {
       const support::Rgb c = y < kHeight / 2 ? (x < kWidth / 2 ? kRed : kBlue) : kGreen;
@@ -124,7 +124,7 @@ TEST_F(VideoTest, RefusalsAndAnAbortLeaveNothingAndSayWhy) {
 TEST_F(VideoTest, AFileSizeLimitFailsTheVideoOnceAndRemovesIt) {
   // Fresh noise does not compress: a few frames pass 64 KiB, past the writer's buffer.
   std::mt19937 random(7);
-  std::vector<unsigned char> noise(3 * 256 * 256);
+  std::vector<unsigned char> noise(3 * 256 * 256 + kVideoPicturePadding);
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
   const auto previous = std::signal(SIGXFSZ, SIG_IGN);
