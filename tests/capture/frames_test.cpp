@@ -16,12 +16,9 @@
 #include "support/x_session.h"
 
 TEST(Frames, AFrameIsDueFromItsTimeOn) {
-  const struct {
-    long long us;
-    int fps;
-    long long due;
-  } cases[] = {{-1, 30, 0}, {0, 30, 1}, {33333, 30, 1}, {33334, 30, 2}, {2000000, 30, 61}, {41666, 24, 1}, {41667, 24, 2}};
-  for (const auto& c : cases) EXPECT_EQ(videoFramesDue(c.us, c.fps), c.due) << c.us;
+  const long long cases[][3] = {{-1, 30, 0},       {0, 30, 1},     {33333, 30, 1}, {33334, 30, 2},
+                                {2000000, 30, 61}, {41666, 24, 1}, {41667, 24, 2}};  // us, fps, due
+  for (const auto& c : cases) EXPECT_EQ(videoFramesDue(c[0], static_cast<int>(c[1])), c[2]) << c[0];
   // The timer wakes at a frame's time: it is due then, and not a microsecond before.
   for (long long k = 0; k < 3000; ++k) {
     ASSERT_EQ(videoFramesDue(videoFrameTimeUs(k, 30), 30), k + 1) << k;
@@ -55,10 +52,7 @@ TEST(Frames, TurntablePosesTurnAboutYThroughTheLookAtPoint) {
     const double a = frame * 3.0 * M_PI / 180.0, dx = eye[0] - center[0], dz = eye[2] - center[2];
     const double wantEye[3] = {center[0] + dx * cos(a) + dz * sin(a), eye[1], center[2] + dz * cos(a) - dx * sin(a)};
     const double wantUp[3] = {up[0] * cos(a) + up[2] * sin(a), up[1], up[2] * cos(a) - up[0] * sin(a)};
-    for (int k = 0; k < 3; ++k) {
-      EXPECT_NEAR(gotEye[k], wantEye[k], 1e-6) << frame;
-      EXPECT_NEAR(gotUp[k], wantUp[k], 1e-6) << frame;
-    }
+    for (int k = 0; k < 6; ++k) EXPECT_NEAR(k < 3 ? gotEye[k] : gotUp[k - 3], k < 3 ? wantEye[k] : wantUp[k - 3], 1e-6) << frame;
   }
 }
 
