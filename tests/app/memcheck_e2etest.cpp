@@ -7,6 +7,8 @@
 
 #include <sys/wait.h>
 
+#include <cstring>
+
 #include "support/recording_session.h"
 
 namespace {
@@ -36,20 +38,14 @@ TEST_F(MemcheckE2eTest, ShortSessionOfEveryInputKindExitsWithStatusZero) {
   key(XK_s, true);
 
   ASSERT_TRUE(e2e::resizeWindow(server.display, window, 96, 64));
+  // Keys, then what stdout says once they are done; p draws after v, so the video has a picture.
   std::string out = "width: 1024 height: 768\n";
-  // Keys, then the line on stdout that says they are done. A PNG is written by a pass that
-  // draws after v, so the video has its first picture.
-  const struct {
-    const char* keys;
-    const char* line;
-  } steps[] = {{"vp", "saved patchlume000.png\n"}, {"V", "recorded patchlume000.mp4\n"},
-               {"t", "recorded turntable000.mp4\n"}, {"vp", "saved patchlume001.png\n"}};
-  for (const auto& step : steps) {
-    for (const char* k = step.keys; *k != '\0'; ++k) key(XStringToKeysym(std::string(1, *k).c_str()), *k == 'V');
-    out += step.line;
+  for (const char* step : {"vp saved patchlume000.png", "V recorded patchlume000.mp4", "t recorded turntable000.mp4",
+                           "vp saved patchlume001.png"}) {
+    for (const char* k = step; *k != ' '; ++k) key(XStringToKeysym(std::string(1, *k).c_str()), *k == 'V');
+    out += std::string(std::strchr(step, ' ') + 1) + "\n";
     ASSERT_TRUE(e2e::waitForFileContents(path("stdout.txt"), out, 60000)) << e2e::readTextFile(path("stdout.txt"));
   }
-
   int status = 0;
   ASSERT_TRUE(quit(status, 30000));
   ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;

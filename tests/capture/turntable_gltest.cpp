@@ -42,6 +42,6 @@ TEST_F(TurntableGlTest, EachFrameTakesItsPoseAKeyCancelsAndTheCameraComesBackBit
   }
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "recorded " + path + "\n");
   EXPECT_TRUE(support::cameraUnchangedSince(before));
-  EXPECT_EQ(support::probeVideo(path)["nb_read_frames"], "8");
+  EXPECT_EQ(support::probeVideo(path), "h264,800,800,yuv420p,30/1,30/1,8\n0.267000\n");
   std::remove(path.c_str());
 }

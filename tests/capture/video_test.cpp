@@ -25,11 +25,9 @@ std::vector<unsigned char> blocks(RowOrder rows) {
   return rgb;
 }
 
-TEST(VideoWriter, FramesComeBackInOrderWithTheirColoursAndNothingElseIsLeft) {
+TEST(VideoWriter, FramesComeBackInOrderWithTheirColoursAndNoTemporaryIsLeft) {
   const std::string dir = e2e::makeTempDir();
   VideoWriter video{};
-  EXPECT_FALSE(openVideo(video, (dir + "/odd.mp4").c_str(), 47, 32, 30));
-  EXPECT_EQ(video.error, dir + "/odd.mp4: a video needs an even width and height of at least 2 pixels");
   for (const char* encoder : {"libx264", "none"}) {  // no encoder "none": MPEG-4 Part 2
     const std::string file = dir + "/" + encoder + ".mp4";
     ASSERT_TRUE(openVideoWith(video, file.c_str(), kWidth, kHeight, 30, encoder)) << video.error;
@@ -39,10 +37,7 @@ TEST(VideoWriter, FramesComeBackInOrderWithTheirColoursAndNothingElseIsLeft) {
       ASSERT_TRUE(addVideoFrame(video, blocks(rows).data(), rows)) << video.error;
     }
     ASSERT_TRUE(finishVideo(video)) << video.error;
-    auto got = support::probeVideo(file);
-    EXPECT_EQ(got["codec_name"] + " " + got["pix_fmt"] + " " + got["r_frame_rate"] + " " + got["nb_read_frames"],
-              std::string(video.fallback ? "mpeg4" : "h264") + " yuv420p 30/1 7");
-    EXPECT_EQ(video.fallback, encoder[0] == 'n');
+    EXPECT_EQ(support::probeVideo(file), std::string(encoder[0] == 'n' ? "mpeg4" : "h264") + ",48,32,yuv420p,30/1,30/1,7\n0.234000\n");
     const std::vector<unsigned char> rgb = support::decodeVideo(file);
     ASSERT_EQ(rgb.size(), 7u * 3 * kWidth * kHeight);
     const int red[2] = {12, 8}, blue[2] = {36, 8}, green[2] = {24, 24};  // block centres, top-left origin
@@ -53,10 +48,6 @@ TEST(VideoWriter, FramesComeBackInOrderWithTheirColoursAndNothingElseIsLeft) {
           EXPECT_NEAR(rgb[3 * ((frame * kHeight + at[1]) * kWidth + at[0]) + k], want, 12) << frame;
         }
   }
-  // An aborted video leaves nothing behind either.
-  ASSERT_TRUE(openVideo(video, (dir + "/aborted.mp4").c_str(), kWidth, kHeight, 30));
-  ASSERT_TRUE(addVideoFrame(video, blocks(kTopRowFirst).data(), kTopRowFirst));
-  abortVideo(video);
   EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"libx264.mp4", "none.mp4"}));
   e2e::removeTree(dir);
 }

@@ -2,7 +2,6 @@
 #include "support/video_probe.h"
 
 #include <cstdio>
-#include <sstream>
 
 namespace support {
 
@@ -20,18 +19,10 @@ std::string output(const std::string& command) {
 
 }  // namespace
 
-std::map<std::string, std::string> probeVideo(const std::string& path) {
-  std::istringstream lines(output(
-      "ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=codec_name,pix_fmt,"
-      "width,height,r_frame_rate,avg_frame_rate,nb_frames,nb_read_frames:format=duration "
-      "-of default=noprint_wrappers=1 '" + path + "' 2>&1 || echo ffprobe failed"));
-  std::map<std::string, std::string> fields;
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t equals = line.find('=');
-    if (equals == std::string::npos) fields["error"] += line;
-    else fields[line.substr(0, equals)] = line.substr(equals + 1);
-  }
-  return fields;
+std::string probeVideo(const std::string& path) {
+  return output("ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=codec_name,width,"
+                 "height,pix_fmt,r_frame_rate,avg_frame_rate,nb_read_frames:format=duration -of csv=p=0 '" +
+                 path + "' 2>&1 || echo ffprobe failed");
 }
 
 std::vector<unsigned char> decodeVideo(const std::string& path) {

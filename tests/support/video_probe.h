@@ -2,16 +2,15 @@
 // shares no code path with the writer. Both tools come with scripts/deps.sh test.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
 namespace support {
 
-// ffprobe's fields of the first video stream (codec_name, pix_fmt, width, height,
-// r_frame_rate, avg_frame_rate, nb_frames, nb_read_frames: every frame decoded) and the
-// container's duration; "error" holds anything else it said.
-std::map<std::string, std::string> probeVideo(const std::string& path);
+// What ffprobe says, decoding every frame: "codec,width,height,pix_fmt,r_frame_rate,
+// avg_frame_rate,nb_read_frames" of the video stream, a line, the duration in seconds, a
+// line; any complaint of the decoder before them.
+std::string probeVideo(const std::string& path);
 
 // Every frame decoded by ffmpeg to RGB, 3 bytes a pixel, top row first, frame after frame;
 // empty when decoding fails.
