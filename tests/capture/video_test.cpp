@@ -38,15 +38,14 @@ TEST(VideoWriter, FramesComeBackInOrderWithTheirColoursAndNoTemporaryIsLeft) {
     }
     ASSERT_TRUE(finishVideo(video)) << video.error;
     EXPECT_EQ(support::probeVideo(file), std::string(encoder[0] == 'n' ? "mpeg4" : "h264") + ",48,32,yuv420p,30/1,30/1,7\n0.234000\n");
-    const std::vector<unsigned char> rgb = support::decodeVideo(file);
+    const std::vector<unsigned char> rgb = support::decodeVideo(file), want = blocks(kTopRowFirst);
     ASSERT_EQ(rgb.size(), 7u * 3 * kWidth * kHeight);
-    const int red[2] = {12, 8}, blue[2] = {36, 8}, green[2] = {24, 24};  // block centres, top-left origin
-    for (int frame = 0; frame < 7; ++frame)
-      for (const int* at : {red, blue, green})
-        for (int k = 0; k < 3; ++k) {
-          const int want = (at == red && k == 0) || (at == green && k == 1) || (at == blue && k == 2) ? 255 : 0;
-          EXPECT_NEAR(rgb[3 * ((frame * kHeight + at[1]) * kWidth + at[0]) + k], want, 12) << frame;
-        }
+    for (int i = 0; i < 7 * kWidth * kHeight; ++i) {
+      const int at = i % (kWidth * kHeight), x = at % kWidth, y = at / kWidth;
+      // Block centres only, away from the edges that 4:2:0 chroma blurs.
+      if (x % 24 == 12 && y % 16 == 8)
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(rgb[3 * i + k], want[3 * at + k], 12) << i;
+    }
   }
   EXPECT_EQ(e2e::listFiles(dir), (std::vector<std::string>{"libx264.mp4", "none.mp4"}));
   e2e::removeTree(dir);
