@@ -1,35 +1,24 @@
-// The turntable on the real window, in process: frame k is drawn at pose k, a key during the
-// turn cancels it leaving no file, and after either the camera is the one before the turn,
-// bit for bit.
+// The turntable on the real window, in process: frame k is drawn at pose k, and after the
+// turn the camera is the one before it, bit for bit.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "app/shell.h"
 #include "capture/frames.h"
 #include "capture/recorder.h"
 #include "support/gl_window.h"
 #include "support/video_probe.h"
 #include "support/viewer_gl_test.h"
-#include "support/x_session.h"
 
 using TurntableGlTest = support::ViewerGlTest;
 
-TEST_F(TurntableGlTest, EachFrameTakesItsPoseAKeyCancelsAndTheCameraComesBackBitForBit) {
+TEST_F(TurntableGlTest, EachFrameTakesItsPoseAndTheCameraComesBackBitForBit) {
   const float eye[3] = {0.3f, 0.4f, 0.9f}, center[3] = {0.02f, -0.05f, 0.0f}, up[3] = {0.0f, 1.0f, -0.2f};
   support::setCamera(eye, center, up);
   const support::ViewerGlobals before = support::saveViewerGlobals();
   const std::string path = glScratchDirectory() + "/turn.mp4";
-  ::testing::internal::CaptureStderr();
-  ASSERT_TRUE(startTurntable(path.c_str(), 8, kVideoFps));
-  drawTurntableFrame();
-  keyboard('a', 0, 0);
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), path + ": turntable cancelled, nothing written\n");
-  EXPECT_FALSE(showAxes) << "the key did nothing else";
-  EXPECT_TRUE(support::cameraUnchangedSince(before) && e2e::listFiles(glScratchDirectory()).empty());
-
   ::testing::internal::CaptureStdout();
   ASSERT_TRUE(startTurntable(path.c_str(), 8, kVideoFps));
   for (int k = 0; k < 8; ++k) {
