@@ -29,6 +29,11 @@ long long steadyMicroseconds() {
       .count();
 }
 
+// Bytes of a width by height RGB picture with the padding the video writer reads past it.
+std::size_t pictureBytes(int width, int height) {
+  return 3u * static_cast<std::size_t>(width) * static_cast<std::size_t>(height) + kVideoPicturePadding;
+}
+
 // Reads the back buffer into a width by height picture, bottom row first, fitted to that
 // size as fitPicture does. False when the window's picture finds no memory.
 bool readPicture(unsigned char* picture, int width, int height) {
@@ -41,7 +46,7 @@ bool readPicture(unsigned char* picture, int width, int height) {
   if (w == width && h == height) {
     glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, picture);
   } else {
-    unsigned char* window = static_cast<unsigned char*>(std::malloc(3u * w * h + 1));
+    unsigned char* window = static_cast<unsigned char*>(std::malloc(pictureBytes(w, h)));
     ok = window != nullptr;
     if (ok) {
       glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, window);
@@ -54,7 +59,7 @@ bool readPicture(unsigned char* picture, int width, int height) {
 }
 
 unsigned char* allocatePicture(const VideoWriter& video) {
-  return static_cast<unsigned char*>(std::malloc(3u * video.width * video.height + kVideoPicturePadding));
+  return static_cast<unsigned char*>(std::malloc(pictureBytes(video.width, video.height)));
 }
 
 void tellRecorded(const VideoWriter& video) {
@@ -154,7 +159,7 @@ void captureTurntableFrame() {
 bool writeSnapshot(const char* path) {
   const int w = windowWidth;
   const int h = windowHeight;
-  unsigned char* picture = static_cast<unsigned char*>(std::malloc(3u * w * h + 1));
+  unsigned char* picture = static_cast<unsigned char*>(std::malloc(pictureBytes(w, h)));
   unsigned char* png = nullptr;
   std::size_t size = 0;
   const bool encoded = picture != nullptr && readPicture(picture, w, h) && encodePng(picture, w, h, &png, &size);
