@@ -8,7 +8,8 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "net from the front, top and side, where the control points are dragged with"
   "the mouse, and the patch itself as a curved mirror reflecting a cube-map"
   "environment. Nets are saved and reopened, drags undone, the surface exported"
-  "as OBJ, frames recorded as TGA.")
+  "as OBJ, frames recorded as TGA, the window as a video or a PNG picture, and"
+  "one turn of the camera round the patch as a video.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)

@@ -5,10 +5,12 @@
 set -euo pipefail
 
 run_packages=(cmake g++ make freeglut3-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri liblodepng-dev
-              libstb-dev libopenexr-dev zlib1g-dev)
+              libstb-dev libopenexr-dev zlib1g-dev pkg-config libavformat-dev libavcodec-dev libswscale-dev
+              libavutil-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xauth x11-utils libx11-dev libxtst-dev assimp-utils
                clang libclang-rt-14-dev valgrind python3
-               desktop-file-utils appstream shared-mime-info libglib2.0-bin groff-base man-db lintian dpkg-dev file)
+               desktop-file-utils appstream shared-mime-info libglib2.0-bin groff-base man-db lintian dpkg-dev file
+               ffmpeg)
 
 wanted=("${run_packages[@]}")
 if [ "${1:-run}" = test ]; then wanted+=("${test_packages[@]}"); fi

@@ -23,11 +23,15 @@ else
   logs=$(mktemp -d)
   trap 'rm -rf "$logs"' EXIT
 fi
+# Before main, libhwy (through libavcodec and libjxl) runs RDTSCP, which valgrind refuses
+# where CPUID hides it; the preloaded shim answers that probe (scripts/rdtscp_shim.cpp).
+shim="$dir/rdtscp_shim.so"
+g++ -shared -fPIC -O2 -o "$shim" "$root/scripts/rdtscp_shim.cpp"
 # llvmpipe's JIT is slow and noisy under valgrind; softpipe interprets instead.
 export GALLIUM_DRIVER=softpipe
 export PATCHLUME_E2E_TIMEOUT_SCALE=${PATCHLUME_E2E_TIMEOUT_SCALE:-40}
 # The wrapper is split at white space, so no word of it may contain any.
-export PATCHLUME_E2E_WRAPPER="valgrind --tool=memcheck --leak-check=full
+export PATCHLUME_E2E_WRAPPER="env LD_PRELOAD=$shim valgrind --tool=memcheck --leak-check=full
   --show-leak-kinds=definite,indirect --errors-for-leak-kinds=definite,indirect
   --num-callers=50 --keep-debuginfo=yes --fullpath-after=$root/ --suppressions=$root/tests/sanitizers/valgrind.supp
   --log-file=$logs/memcheck.%p.log"

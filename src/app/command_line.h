@@ -10,11 +10,15 @@ int answerHelpOrVersion(int argc, char** argv);
 
 // The whole command line, before glutInit, which needs a display: GLUT's own options
 // (-display and -geometry with their values, -iconic, -direct, -indirect, -gldebug, -sync)
-// are left for it, and at most one net file may follow, "--" ending the options so that the
-// next word is the net whatever it begins with. Sets netPath (to that argument, or
-// "patch.net") and objPath. Two or more nets, an empty one, any other option before "--" or
-// a GLUT option without its value print the usage on stderr and return false.
-bool takeNetArgument(int argc, char** argv);
+// are left for it, the recording options --turntable FILE, --frames N, --fps F and
+// --snapshot FILE are taken, and at most one net file may follow, "--" ending the options so
+// that the next word is the net whatever it begins with. Returns 0 after setting netPath (to
+// that argument, or "patch.net"), objPath and the recording options' state. Two or more
+// nets, an empty one, any other option before "--" or a GLUT option without its value print
+// the usage on stderr and return 2; a recording option's value refused (missing, empty, not
+// a number in range, given twice, --frames or --fps without --turntable, --snapshot with it)
+// is told in one line "patchlume: OPTION VALUE: reason" on stderr and returns 1.
+int takeNetArgument(int argc, char** argv);
 
 // Reads netPath for the start: 1 grid filled, 0 no such file (start from the initial grid),
 // -1 refused after printing "NET:LINE: what is wrong" on stderr ("NET: what is wrong" when the

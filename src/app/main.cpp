@@ -33,7 +33,8 @@ int main(int argc, char** argv) {
   const int answered = answerHelpOrVersion(argc, argv);
   if (answered >= 0) return answered;
   // Refused before glutInit, which would fail first without a display.
-  if (!takeNetArgument(argc, argv)) return 2;
+  const int refused = takeNetArgument(argc, argv);
+  if (refused != 0) return refused;
   ignoreFileSizeSignal();
   initGlut(argc, argv);
   double netGrid[kGridSize][kGridSize][3];

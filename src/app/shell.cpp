@@ -3,7 +3,7 @@
 // every size change.
 #include "app/shell.h"
 
-#include <GL/glut.h>
+#include <GL/freeglut.h>  // glutCloseFunc besides the GLUT API
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +14,8 @@
 #include "app/data_dir.h"
 #include "app/state.h"
 #include "app/window.h"
+#include "capture/frames.h"
+#include "capture/recorder.h"
 #include "capture/screenshot.h"
 #include "files/net_file.h"
 #include "files/obj_file.h"
@@ -72,12 +74,26 @@ void initScene() {
   setDefaultCamera();
 }
 
+namespace {
+
+// A press during a turn only cancels it.
+void mouseUnlessTurning(int button, int state, int x, int y) {
+  if (state == kButtonDown && cancelTurntable()) {
+    glutPostRedisplay();
+    return;
+  }
+  mouse(button, state, x, y);
+}
+
+}  // namespace
+
 void registerCallbacks() {
   glutDisplayFunc(display);
   glutReshapeFunc(reshape);
   glutKeyboardFunc(keyboard);
-  glutMouseFunc(mouse);
+  glutMouseFunc(mouseUnlessTurning);
   glutMotionFunc(motion);
+  glutCloseFunc(closeRecordings);
 }
 
 void motion(int x, int y) {
@@ -108,12 +124,19 @@ void displayWith(void (*drawPatch)()) {
   }
   glDisable(GL_SCISSOR_TEST);
   if (recording) saveScreenshot();
+  captureDrawnFrame();
   glutSwapBuffers();
 }
 
 void keyboard(unsigned char key, int /*x*/, int /*y*/) {
+  // A key during a turn only cancels it.
+  if (cancelTurntable()) {
+    glutPostRedisplay();
+    return;
+  }
   switch (key) {
     case kEscape:
+      finishSessionVideo();
       // Nothing is written at the exit, but the loss is not silent.
       if (std::memcmp(controlPoints, savedControlPoints, sizeof savedControlPoints) != 0) {
         std::fprintf(stderr, "%s: unsaved changes not saved\n", netPath);
@@ -170,6 +193,18 @@ void keyboard(unsigned char key, int /*x*/, int /*y*/) {
       break;
     case '=':
       fitShownCurvatureRange();
+      break;
+    case 'v':
+    case 'V':
+      toggleSessionVideo();
+      break;
+    case 't':
+    case 'T':
+      startTurntable(nullptr, kTurntableFrames, kVideoFps);
+      break;
+    case 'p':
+    case 'P':
+      requestSnapshot();
       break;
     default:
       break;

@@ -10,12 +10,14 @@
 // size 9, and the atlas texture (if any) bound to GL_TEXTURE_2D.
 void initScene();
 
-// Registers display, reshape, keyboard, mouse and motion with GLUT, in that order; nothing
-// else (no idle, timer or passive-motion callback: frames are drawn on demand).
+// Registers display, reshape, keyboard, mouse (a press during a turn only cancels it) and
+// motion with GLUT, in that order, then the window's close, which finishes the recordings.
+// Frames are drawn on demand; only a session video's timer and a turn's idle steps add more.
 void registerCallbacks();
 
 // Draws the four views into the back buffer, the camera view in analysisMode with the mode's
-// legend last, saves it while recording, swaps.
+// legend last, saves it while recording, hands it to the videos and snapshots
+// (captureDrawnFrame), swaps.
 // Leaves the scissor test off, the depth test on, the matrix mode GL_PROJECTION.
 void display();
 
@@ -33,6 +35,7 @@ void motion(int x, int y);
 // o/O exports the OBJ; u/U/Ctrl+Z undoes a drag, r/R/Ctrl+Y redoes one; e/E reloads the
 // atlas as start-up finds it, keeping the shown one when that fails; z/Z shows the next
 // analysis mode (fitting the range of a curvature mode), x/X turns the zebra bands, [ and ]
-// step their count down and up, = fits the shown curvature's range again; every other key only
-// redraws.
+// step their count down and up, = fits the shown curvature's range again; v/V starts or
+// stops the session video (Escape finishes it first), t/T starts a turntable, p/P saves a
+// snapshot; every other key only redraws. During a turn any key only cancels it.
 void keyboard(unsigned char key, int x, int y);

@@ -1,6 +1,9 @@
 // Definitions and initial values of the process-wide state declared in state.h.
 #include "app/state.h"
 
+#include "capture/frames.h"
+#include "capture/video.h"
+
 int windowWidth = 800;
 int windowHeight = 800;
 double trackballRadius = 0.0;
@@ -54,6 +57,24 @@ int atlasHeight = 0;
 
 int frameCounter = 0;
 bool frameFailureTold = false;
+
+VideoWriter sessionVideo;
+unsigned char* sessionPicture = nullptr;
+long long sessionStartUs = 0;
+int sessionGeneration = 0;
+VideoWriter turntableVideo;
+int turntableFrame = -1;
+int turntableFrameCount = kTurntableFrames;
+float turntableEye[3];
+float turntableCenter[3];
+float turntableUp[3];
+bool snapshotWanted = false;
+
+const char* turntableArgument = nullptr;
+int turntableFramesArgument = kTurntableFrames;
+int turntableFpsArgument = kVideoFps;
+const char* snapshotArgument = nullptr;
+bool commandLineWritten = false;
 
 float cameraEye[3] = {0.0f, 0.0f, 1.0f};
 float cameraCenter[3] = {0.0f, 0.0f, 0.0f};

@@ -18,6 +18,8 @@ constexpr int kPathCapacity = 4100;  // bytes of a file name: PATH_MAX and a ".o
 enum AnalysisMode { kMirrorMode, kZebraMode, kGaussianMode, kMeanMode };
 constexpr int kModeCount = 4;
 
+struct VideoWriter;  // capture/video.h: a video file being written
+
 // Three floats of the camera arithmetic.
 struct Vec3f {
   float x, y, z;
@@ -117,6 +119,27 @@ extern int atlasHeight;  // texels down the loaded atlas, 0 while none is loaded
 // Capture (written by saveScreenshot)
 extern int frameCounter;  // files written this run, and the number of the next one, 0..1000
 extern bool frameFailureTold;  // a failed frame was told since recording started (keyboard resets)
+
+// Videos and snapshots (written by the recorder: the v, t and p keys, the display pass's
+// capture, the video timer and the turntable's idle steps)
+extern VideoWriter sessionVideo;        // the v video, open while it records
+extern unsigned char* sessionPicture;   // picture drawn last, at sessionVideo's size, bottom row first; malloc'd, nullptr until the first
+extern long long sessionStartUs;        // steady-clock microseconds of the v that started sessionVideo: its frame 0
+extern int sessionGeneration;           // v videos started: a timer of an earlier one sees it changed
+extern VideoWriter turntableVideo;      // the t video, open while the camera turns
+extern int turntableFrame;              // next frame of the turn to draw, -1 while none turns
+extern int turntableFrameCount;         // frames of the running turn: kTurntableFrames or --frames
+extern float turntableEye[3];           // cameraEye before the turn, put back after it
+extern float turntableCenter[3];        // cameraCenter before the turn, kept during it
+extern float turntableUp[3];            // cameraUp before the turn, put back after it
+extern bool snapshotWanted;             // p: the next display pass writes a PNG
+
+// Recording from the command line (set by takeNetArgument before GLUT starts)
+extern const char* turntableArgument;  // --turntable FILE, nullptr when not given
+extern int turntableFramesArgument;    // --frames N, 1..kMaxTurntableFrames, kTurntableFrames when not given
+extern int turntableFpsArgument;       // --fps F, 1..kMaxVideoFps, kVideoFps when not given
+extern const char* snapshotArgument;   // --snapshot FILE, nullptr when not given
+extern bool commandLineWritten;        // the first display pass has started what the options ask
 
 // Camera of the camera view (set by initScene, moved by cameraDrag)
 extern float cameraEye[3];     // eye position, world units

@@ -1,5 +1,5 @@
 // The command line before glutInit: GLUT's options left for it, at most one net file, which
-// names the OBJ too, "--" ending the options.
+// names the OBJ too, "--" ending the options; the recording options and their values.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -41,7 +41,7 @@ TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {
     netPath = "before.net";
     std::snprintf(objPath, sizeof objPath, "before.obj");
     ::testing::internal::CaptureStderr();
-    const bool taken = takeNetArgument(static_cast<int>(words.size()), argv.data());
+    const bool taken = takeNetArgument(static_cast<int>(words.size()), argv.data()) == 0;
     const std::string error = ::testing::internal::GetCapturedStderr();
     SCOPED_TRACE(words.size() > 1 ? words[1].substr(0, 20) : "no argument");
     EXPECT_EQ(taken, c.net != nullptr);
@@ -51,6 +51,36 @@ TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {
     EXPECT_STREQ(netPath, taken ? c.net : "before.net");
     EXPECT_STREQ(objPath, taken ? c.obj : "before.obj");
   }
+  netPath = "patch.net";
+  std::snprintf(objPath, sizeof objPath, "patch.obj");
+}
+
+TEST(CommandLine, RecordingOptionsTakeTheirValuesAndARefusedOneIsToldInOneLine) {
+  const struct {
+    std::vector<std::string> args;
+    const char* error;  // after "patchlume: "; nullptr: taken
+  } cases[] = {
+      {{"--fps", "24", "--turntable", "-t.mp4", "--frames", "12", "n.net"}, nullptr},
+      {{"--snapshot", "s.png", "--", "--frames"}, nullptr},
+      {{"--frames"}, "--frames: missing value"},
+      {{"--turntable", "t.mp4", "--frames", "0"}, "--frames 0: not a whole number from 1 to 100000"},
+      {{"--frames", "24"}, "--frames 24: only with --turntable"},
+      {{"--turntable", "a.mp4", "--turntable", "b.mp4"}, "--turntable b.mp4: given twice"},
+      {{"--snapshot", "a.png", "--turntable", "b.mp4"}, "--snapshot a.png: not with --turntable"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> words = {"patchlume"};
+    words.insert(words.end(), c.args.begin(), c.args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(takeNetArgument(static_cast<int>(words.size()), argv.data()), c.error ? 1 : 0) << words[1];
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.error ? "patchlume: " + std::string(c.error) + "\n" : "");
+  }
+  // The last line taken: the snapshot's, with the turn's defaults.
+  EXPECT_EQ(turntableFramesArgument * 1000 + turntableFpsArgument + (turntableArgument == nullptr), 120031);
+  snapshotArgument = nullptr;
   netPath = "patch.net";
   std::snprintf(objPath, sizeof objPath, "patch.obj");
 }

@@ -1,10 +1,13 @@
 // One short session with every kind of input: the texture loaded, recording, a point dragged,
-// the camera orbited, zoomed and panned, a resize, keys, Escape. scripts/memcheck.sh runs it
+// the camera orbited, zoomed and panned, a resize, keys, a video, a snapshot and a turn
+// (in a small window, so that encoding stays quick under valgrind), Escape finishing a video. scripts/memcheck.sh runs it
 // with the viewer under valgrind (PATCHLUME_E2E_WRAPPER, waits stretched by
 // PATCHLUME_E2E_TIMEOUT_SCALE); without a wrapper it is an ordinary session test.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+
+#include <cstring>
 
 #include "support/recording_session.h"
 
@@ -34,10 +37,21 @@ TEST_F(MemcheckE2eTest, ShortSessionOfEveryInputKindExitsWithStatusZero) {
   key(XK_a, true);
   key(XK_s, true);
 
+  ASSERT_TRUE(e2e::resizeWindow(server.display, window, 96, 64));
+  // Keys, then what stdout says once they are done; p draws after v, so the video has a picture.
+  std::string out = "width: 1024 height: 768\n";
+  for (const char* step : {"vp saved patchlume000.png", "V recorded patchlume000.mp4", "t recorded turntable000.mp4",
+                           "vp saved patchlume001.png"}) {
+    for (const char* k = step; *k != ' '; ++k) key(XStringToKeysym(std::string(1, *k).c_str()), *k == 'V');
+    out += std::string(std::strchr(step, ' ') + 1) + "\n";
+    ASSERT_TRUE(e2e::waitForFileContents(path("stdout.txt"), out, 60000)) << e2e::readTextFile(path("stdout.txt"));
+  }
   int status = 0;
   ASSERT_TRUE(quit(status, 30000));
   ASSERT_TRUE(WIFEXITED(status)) << "wait status " << status;
   EXPECT_EQ(WEXITSTATUS(status), 0) << "stderr: " << e2e::readTextFile(path("stderr.txt"));
+  // Escape finished the video v started.
+  EXPECT_EQ(e2e::readTextFile(path("stdout.txt")), out + "recorded patchlume001.mp4\n");
 }
 
 }  // namespace
