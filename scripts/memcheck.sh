@@ -24,9 +24,9 @@ else
   trap 'rm -rf "$logs"' EXIT
 fi
 # Before main, libhwy (through libavcodec and libjxl) runs RDTSCP, which valgrind refuses
-# where CPUID hides it; the preloaded shim answers that probe (scripts/rdtscp_shim.cpp).
+# where CPUID hides it; the preloaded shim answers that probe (tests/sanitizers/rdtscp_shim.cpp).
 shim="$dir/rdtscp_shim.so"
-g++ -shared -fPIC -O2 -o "$shim" "$root/scripts/rdtscp_shim.cpp"
+g++ -shared -fPIC -O2 -o "$shim" "$root/tests/sanitizers/rdtscp_shim.cpp"
 # llvmpipe's JIT is slow and noisy under valgrind; softpipe interprets instead.
 export GALLIUM_DRIVER=softpipe
 export PATCHLUME_E2E_TIMEOUT_SCALE=${PATCHLUME_E2E_TIMEOUT_SCALE:-40}
