@@ -8,14 +8,7 @@
 #include <cstring>
 #include <limits>
 
-// A 4-lane divide or square root costs what a 2-lane one does: the sample loop is also built
-// for AVX2, picked at load time where glibc's loader resolves the clones (as updateSurface's).
-#if !defined(PATCHLUME_PLAIN_LOOPS) && defined(__x86_64__) && defined(__GLIBC__) && \
-    (defined(__GNUC__) || defined(__clang__))
-#define PATCHLUME_WIDE_LOOPS __attribute__((target_clones("avx2", "default")))
-#else
-#define PATCHLUME_WIDE_LOOPS
-#endif
+#include "model/wide_loops.h"
 
 namespace {
 

@@ -6,18 +6,10 @@
 #include <cmath>
 
 #include "app/state.h"
+#include "model/wide_loops.h"
 
-// The 15 divides and 5 square roots per sample bound the cost, and a 4-lane divide costs
-// what a 2-lane one does: the row loops are also built for AVX2, picked at load time.
-// The clones need an ifunc resolver, which only glibc's loader provides: elsewhere (musl,
-// macOS), and with PATCHLUME_PLAIN_LOOPS, the plain loop alone is built, to the same bits.
-#if !defined(PATCHLUME_PLAIN_LOOPS) && defined(__x86_64__) && defined(__GLIBC__) && \
-    (defined(__GNUC__) || defined(__clang__))
-#define PATCHLUME_WIDE_LOOPS __attribute__((target_clones("avx2", "default")))
-#else
-#define PATCHLUME_WIDE_LOOPS
-#endif
-
+// The 15 divides and 5 square roots per sample bound the cost: the row loops are also built
+// for AVX2 (PATCHLUME_WIDE_LOOPS).
 namespace {
 
 constexpr int kLast = kSamples - 1;
