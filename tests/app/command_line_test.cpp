@@ -10,10 +10,10 @@
 
 namespace {
 
-// takeNetArgument on "patchlume" and args, its stderr captured into error.
-int takeArguments(const std::vector<std::string>& args, std::string* error) {
-  std::vector<std::string> words = {"patchlume"};
-  words.insert(words.end(), args.begin(), args.end());
+// takeNetArgument on "patchlume" and words, its stderr captured into error. netPath then
+// points into words, which the caller keeps while it reads it.
+int takeArguments(std::vector<std::string>& words, std::string* error) {
+  words.insert(words.begin(), "patchlume");
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(&word[0]);
   argv.push_back(nullptr);
@@ -53,7 +53,8 @@ TEST(CommandLine, OneArgumentNamesTheNetAndAnythingElseGetsTheUsage) {
     netPath = "before.net";
     std::snprintf(objPath, sizeof objPath, "before.obj");
     std::string error;
-    const bool taken = takeArguments(c.args, &error) == 0;
+    std::vector<std::string> words = c.args;
+    const bool taken = takeArguments(words, &error) == 0;
     SCOPED_TRACE(c.args.empty() ? "no argument" : c.args[0].substr(0, 20));
     EXPECT_EQ(taken, c.net != nullptr);
     EXPECT_EQ(error, taken ? ""
@@ -81,7 +82,8 @@ TEST(CommandLine, RecordingOptionsTakeTheirValuesAndARefusedOneIsToldInOneLine) 
   };
   for (const auto& c : cases) {
     std::string error;
-    EXPECT_EQ(takeArguments(c.args, &error), c.error ? 1 : 0) << c.args[0];
+    std::vector<std::string> words = c.args;
+    EXPECT_EQ(takeArguments(words, &error), c.error ? 1 : 0) << c.args[0];
     EXPECT_EQ(error, c.error ? "patchlume: " + std::string(c.error) + "\n" : "");
   }
   // The last line taken: the snapshot's, with the turn's defaults.
