@@ -15,6 +15,7 @@
 
 #include "app/state.h"
 #include "capture/frames.h"
+#include "capture/screenshot.h"
 #include "capture/video.h"
 #include "files/kept_file.h"
 
@@ -38,23 +39,16 @@ std::size_t pictureBytes(int width, int height) {
 bool readPicture(unsigned char* picture, int width, int height) {
   const int w = windowWidth;
   const int h = windowHeight;
-  GLint alignment = 4;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);  // rows packed without gaps
-  bool ok = true;
   if (w == width && h == height) {
-    glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, picture);
-  } else {
-    unsigned char* window = static_cast<unsigned char*>(std::malloc(pictureBytes(w, h)));
-    ok = window != nullptr;
-    if (ok) {
-      glReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_BYTE, window);
-      fitPicture(window, w, h, picture, width, height);
-    }
-    std::free(window);
+    readWindowPixels(picture, false);
+    return true;
   }
-  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-  return ok;
+  unsigned char* window = static_cast<unsigned char*>(std::malloc(pictureBytes(w, h)));
+  if (window == nullptr) return false;
+  readWindowPixels(window, false);
+  fitPicture(window, w, h, picture, width, height);
+  std::free(window);
+  return true;
 }
 
 unsigned char* allocatePicture(const VideoWriter& video) {

@@ -24,13 +24,17 @@ int saveScreenshot() {
     return tellFrameFailure(name, ENOMEM);
   }
 
-  GLint alignment = 4;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, w, h, GL_BGR_EXT, GL_UNSIGNED_BYTE, pixels);
-  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
-
+  readWindowPixels(pixels, true);
   const int result = writeFrameFile(pixels, w, h);
   std::free(pixels);
   return result;
+}
+
+void readWindowPixels(unsigned char* pixels, bool blueFirst) {
+  GLint alignment = 4;
+  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, 0, windowWidth, windowHeight, blueFirst ? GL_BGR_EXT : GL_RGB,
+               GL_UNSIGNED_BYTE, pixels);
+  glPixelStorei(GL_PACK_ALIGNMENT, alignment);
 }

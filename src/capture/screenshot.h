@@ -7,3 +7,8 @@
 // buffer can't be allocated, or writeFrameFile failed (which tells why once). Leaves the pack
 // alignment as it found it.
 int saveScreenshot();
+
+// Reads the whole window, windowWidth by windowHeight, from the back buffer into pixels: 3
+// bytes a pixel (B, G, R when blueFirst, else R, G, B), rows packed without gaps, the
+// bottom row first. Leaves the pack alignment as it found it.
+void readWindowPixels(unsigned char* pixels, bool blueFirst);

@@ -10,18 +10,18 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>  // mkostemp
+#include <cstdlib>
 #include <cstring>
+
+#include "files/kept_file.h"  // the temporary beside the name, the directory sync
 
 namespace {
 
-constexpr char kTemporaryName[] = ".patchlume-XXXXXX";
 constexpr int kMaxFps = 1000;  // frames a second; MPEG-4 Part 2 allows time bases to 1/65535
 // x264's speed against size: "veryfast" encodes an 800 by 800 frame of the viewer within
 // the 8 ms a frame that keeps up with drawing, at a size still fit to share.
@@ -67,41 +67,10 @@ bool failWithAv(VideoWriter& video, int averror) {
   return fail(video, text);
 }
 
-// The length of what precedes the last component of path: up to and including its last '/'.
-int directoryLength(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  return slash != nullptr ? static_cast<int>(slash - path + 1) : 0;
-}
-
-// The directory that holds path: what precedes the last '/', "/" or ".".
-void directoryOf(const char* path, char* dir, std::size_t capacity) {
-  const int length = directoryLength(path);
-  if (length == 0) {
-    std::snprintf(dir, capacity, ".");
-  } else {
-    std::snprintf(dir, capacity, "%.*s", length > 1 ? length - 1 : 1, path);
-  }
-}
-
 // Makes the temporary beside path, with the mode a new file gets. False with errno.
 bool makeTemporary(VideoWriter& video) {
-  const int dirLength = directoryLength(video.path);
-  if (std::snprintf(video.temporary, sizeof video.temporary, "%.*s%s", dirLength, video.path,
-                    kTemporaryName) >= static_cast<int>(sizeof video.temporary)) {
-    video.temporary[0] = '\0';
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  video.fd = mkostemp(video.temporary, O_CLOEXEC);
-  if (video.fd < 0) {
-    const int error = errno;
-    video.temporary[0] = '\0';
-    errno = error;
-    return false;
-  }
-  const mode_t mask = umask(0);
-  umask(mask);
-  return fchmod(video.fd, 0666 & ~mask) == 0;
+  video.fd = makeTemporaryBeside(video.path, video.temporary, sizeof video.temporary);
+  return video.fd >= 0 && fchmod(video.fd, newFileMode()) == 0;
 }
 
 // Starts the encoder codec at the video's size and rate; false (nothing kept) when it
@@ -173,11 +142,8 @@ bool openVideoWith(VideoWriter& video, const char* path, int width, int height, 
 
   if (!makeTemporary(video)) {
     const int error = errno;
-    if (error != EACCES && error != EPERM && error != EROFS) return failWithError(video, error);
-    char dir[kVideoPathCapacity];
-    directoryOf(video.path, dir, sizeof dir);
     char reason[kVideoPathCapacity + 200];
-    std::snprintf(reason, sizeof reason, "cannot write in %s: %s", dir, std::strerror(error));
+    if (!tellDirectoryRefusal(video.path, error, reason, sizeof reason)) return failWithError(video, error);
     return fail(video, reason);
   }
   int result = avformat_alloc_output_context2(&video.format, nullptr, "mp4", nullptr);
@@ -259,16 +225,9 @@ bool finishVideo(VideoWriter& video) {
   if (fsync(video.fd) != 0) return failWithError(video, errno);
   if (rename(video.temporary, video.path) != 0) return failWithError(video, errno);
   release(video, false);
-  // Until the directory is synced the rename itself may not survive a crash.
-  char dir[kVideoPathCapacity];
-  directoryOf(video.path, dir, sizeof dir);
-  const int dirFd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    if (fsync(dirFd) != 0) {
-      // The file is whole and in place; only its survival of a crash is less certain.
-    }
-    close(dirFd);
-  }
+  // Until the directory is synced the rename itself may not survive a crash; if the sync
+  // fails, the file is whole and in place all the same.
+  syncDirectoryOf(video.path);
   return true;
 }
 

@@ -59,7 +59,7 @@ bool resolveLinks(const char* path, char* target, std::size_t capacity) {
   }
 }
 
-// The directory whose entry the rename changed: what precedes the last '/', or ".".
+// The directory whose entry a rename in it changes: what precedes the last '/', or ".".
 void directoryOf(const char* path, char* dir, std::size_t capacity) {
   const char* slash = std::strrchr(path, '/');
   if (slash == nullptr) {
@@ -127,6 +127,49 @@ bool appendFormatted(char* text, std::size_t capacity, std::size_t* used, const 
   return true;
 }
 
+int makeTemporaryBeside(const char* target, char* temporary, std::size_t capacity) {
+  const int dirLength = directoryLength(target);
+  if (std::snprintf(temporary, capacity, "%.*s%s", dirLength, target, kTemporaryName) >=
+      static_cast<int>(capacity)) {
+    temporary[0] = '\0';
+    errno = ENAMETOOLONG;
+    return -1;
+  }
+  const int fd = mkostemp(temporary, O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    temporary[0] = '\0';
+    errno = error;
+  }
+  return fd;
+}
+
+unsigned newFileMode() {
+  const mode_t mask = umask(0);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+bool tellDirectoryRefusal(const char* path, int error, char* reason, std::size_t capacity) {
+  if (error != EACCES && error != EPERM && error != EROFS) return false;
+  char dir[kTempNameCapacity];
+  directoryOf(path, dir, sizeof dir);
+  std::snprintf(reason, capacity, "cannot write in %s: %s", dir, std::strerror(error));
+  return true;
+}
+
+bool syncDirectoryOf(const char* path) {
+  char dir[kTempNameCapacity];
+  directoryOf(path, dir, sizeof dir);
+  const int fd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = fsync(fd) == 0;
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return ok;
+}
+
 bool replaceFile(const char* path, const char* data, std::size_t size, char* reason,
                  std::size_t reasonCapacity) {
   // Through links to the file itself, so that a link stays a link.
@@ -145,30 +188,15 @@ bool replaceFile(const char* path, const char* data, std::size_t size, char* rea
     std::snprintf(reason, reasonCapacity, "file is read-only");
     return false;
   }
-  char dir[kTempNameCapacity];
-  directoryOf(target, dir, sizeof dir);
-  char temporary[kTempNameCapacity];
-  const int dirLength = directoryLength(target);
-  if (std::snprintf(temporary, sizeof temporary, "%.*s%s", dirLength, target, kTemporaryName) >=
-      static_cast<int>(sizeof temporary)) {
-    return failWith(ENAMETOOLONG, reason, reasonCapacity);
-  }
   // The replacement keeps the permissions of what it replaces; a new file gets the usual ones.
-  mode_t mode = 0;
-  if (replacing) {
-    mode = info.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  const int fd = mkostemp(temporary, O_CLOEXEC);
+  const mode_t mode = replacing ? info.st_mode & 07777 : newFileMode();
+  char temporary[kTempNameCapacity];
+  const int fd = makeTemporaryBeside(target, temporary, sizeof temporary);
   if (fd < 0) {
     const int error = errno;
-    if (error != EACCES && error != EPERM && error != EROFS) {
+    if (!tellDirectoryRefusal(target, error, reason, reasonCapacity)) {
       return failWith(error, reason, reasonCapacity);
     }
-    std::snprintf(reason, reasonCapacity, "cannot write in %s: %s", dir, std::strerror(error));
     return false;
   }
   // Another's file stays theirs where that is allowed (it is for root); before the mode,
@@ -193,12 +221,7 @@ bool replaceFile(const char* path, const char* data, std::size_t size, char* rea
     return failWith(error, reason, reasonCapacity);
   }
   // Until the directory is synced the rename itself may not survive a crash.
-  const int dirFd = open(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd < 0) return failWith(errno, reason, reasonCapacity);
-  ok = fsync(dirFd) == 0;
-  error = errno;
-  close(dirFd);
-  return ok || failWith(error, reason, reasonCapacity);
+  return syncDirectoryOf(target) || failWith(errno, reason, reasonCapacity);
 }
 
 bool writeKeptFile(const char* path, const char* data, std::size_t size, const char* verb) {

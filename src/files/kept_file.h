@@ -10,6 +10,22 @@
 bool appendFormatted(char* text, std::size_t capacity, std::size_t* used, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
+// The temporary ".patchlume-XXXXXX" made in the directory of target (close-on-exec, mode 0600
+// until the caller sets one), its name written to temporary, empty after a failure. Its
+// descriptor, or -1 with errno (ENAMETOOLONG where the name does not fit capacity).
+int makeTemporaryBeside(const char* target, char* temporary, std::size_t capacity);
+
+// The mode a new file gets: 0666 less the umask, which is left as it was.
+unsigned newFileMode();
+
+// For an error with which the directory of path refuses a new file (EACCES, EPERM, EROFS):
+// "cannot write in DIR: reason" into reason, and true. False, reason untouched, for any other.
+bool tellDirectoryRefusal(const char* path, int error, char* reason, std::size_t capacity);
+
+// Syncs the directory that holds path, so that a rename in it survives a crash. False with
+// errno.
+bool syncDirectoryOf(const char* path);
+
 // Replaces path with the size bytes of data. Symbolic links are followed to the file they
 // name (created there when missing), so a link stays a link. The data goes into a temporary
 // ".patchlume-XXXXXX" in that file's directory, written, flushed and synced, given the mode
